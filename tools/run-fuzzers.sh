@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a -DFUZZ=ON build for a bounded time and
+# reports executions and coverage per target. The checked-in seeds are copied
+# into a working corpus under the build folder, so the repository stays clean;
+# crashes are written there too and make the run fail.
+#   tools/run-fuzzers.sh BUILD_DIR SECONDS [TARGET...]
+set -uo pipefail
+build=${1:?build dir}
+seconds=${2:-60}
+shift 2 || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+targets=("$@")
+if [[ ${#targets[@]} -eq 0 ]]; then
+  for dir in "$root"/fuzz/*/; do
+    name=$(basename "$dir")
+    [[ $name == corpus || ! -f $dir/CMakeLists.txt ]] && continue
+    targets+=("$name")
+  done
+fi
+
+failed=0
+printf '%-14s %12s %10s %8s %8s %s\n' target executions exec/s cov ft result
+for name in "${targets[@]}"; do
+  bin=$(find "$build/fuzz" -type f -name "$name" -perm -u+x | head -n 1)
+  if [[ -z $bin ]]; then
+    printf '%-14s %s\n' "$name" "not built"; failed=1; continue
+  fi
+  work=$build/fuzz-work/$name
+  mkdir -p "$work/corpus" "$work/artifacts"
+  [[ -d $root/fuzz/corpus/$name ]] && cp -n "$root"/fuzz/corpus/"$name"/* "$work/corpus/" 2>/dev/null
+  log=$work/last.log
+  "$bin" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$work/artifacts/" "$work/corpus" >"$log" 2>&1
+  status=$?
+  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n 1)
+  rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n 1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*')
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*')
+  result=ok
+  if [[ $status -ne 0 ]]; then result="FAILED (status $status, see $log)"; failed=1; fi
+  printf '%-14s %12s %10s %8s %8s %s\n' "$name" "${execs:-?}" "${rate:-?}" "${cov:-?}" "${ft:-?}" "$result"
+done
+exit $failed
