@@ -1,0 +1,76 @@
+// Applying a configuration text, from memory or from the configuration
+// file, and reloading that file.
+#include <cstring>
+
+#include "logging/config_parser.h"
+#include "logging/log_manager.h"
+
+namespace marvlog {
+
+bool LogManager::config(const char* file) {
+  if (file == nullptr) return false;
+  bool expected = false;
+  if (!configClaimed.compare_exchange_strong(expected, true)) return false;
+  configFile = file;
+  configFileSet.store(true, std::memory_order_release);
+  std::string text;
+  if (!readConfigFile(&text)) return false;
+  return configFromStringImpl(text, false);
+}
+
+bool LogManager::configFromString(const char* text) {
+  if (text == nullptr) return false;
+  return configFromStringImpl(text, false);
+}
+
+bool LogManager::updateConfig() {
+  std::string text;
+  if (!readConfigFile(&text)) return false;
+  return configFromStringImpl(text, true);
+}
+
+bool LogManager::setAutoUpdate(int interval) {
+  autoUpdateInterval.store(interval, std::memory_order_relaxed);
+  return true;
+}
+
+bool LogManager::readConfigFile(std::string* text) {
+  if (!configFileSet.load(std::memory_order_acquire)) return false;
+  LogFileHandler file;
+  if (file.open(configFile.c_str(), "rb") < 0) return false;
+  bool tooBig = false;
+  *text = file.readContent(MARVLOG_CONFIG_MAX_BYTES, &tooBig);
+  if (tooBig) return false;
+  // The text ends at its first NUL byte.
+  text->resize(std::strlen(text->c_str()));
+  return true;
+}
+
+bool LogManager::configFromStringImpl(std::string text, bool isUpdate) {
+  const uint32_t sum = configChecksumOf(text);
+  if (configChecksum.exchange(sum) == sum) return true;
+  std::map<std::string, LoggerInfo> sections;
+  parseConfigFromString(text, sections);
+  for (const auto& entry : sections) {
+    int id = findLogger(entry.first.c_str());
+    if (id == MARVLOG_INVALID_LOGGER_ID) {
+      if (isUpdate) continue;
+      id = createLogger(entry.first.c_str());
+      if (id == MARVLOG_INVALID_LOGGER_ID) continue;
+    }
+    const LoggerInfo& info = entry.second;
+    enableLogger(id, info.enable.load());
+    setLoggerName(id, info.name.c_str());
+    setLoggerPath(id, info.path.c_str());
+    setLoggerLevel(id, info.level.load());
+    setLoggerFileLine(id, info.fileline.load());
+    setLoggerDisplay(id, info.display.load());
+    setLoggerOutFile(id, info.outfile.load());
+    setLoggerLimitsize(id, info.limitsize);
+    setLoggerMonthdir(id, info.monthdir);
+    setLoggerReserveTime(id, static_cast<long>(info.reserveTime));
+  }
+  return true;
+}
+
+}  // namespace marvlog
