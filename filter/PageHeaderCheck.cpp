@@ -1,0 +1,75 @@
+#include "filter/PageHeaderCheck.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+std::string Field(const char* name, unsigned value, const char* why) {
+  char text[160];
+  std::snprintf(text, sizeof text, "%s = %u %s", name, value, why);
+  return text;
+}
+
+HeaderVerdict Refuse(std::string problem) {
+  HeaderVerdict verdict;
+  verdict.problem = std::move(problem);
+  return verdict;
+}
+
+bool SupportedResolution(unsigned x, unsigned y) {
+  for (const Resolution& r : kSupportedResolutions) {
+    if (r.x == x && r.y == y) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
+  const unsigned bits = h.cupsBitsPerColor;
+  const unsigned space = h.cupsColorSpace;
+  const bool additive = space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW;
+  if (bits != 1 && bits != 8) return Refuse(Field("cupsBitsPerColor", bits, "is not supported (1 or 8)"));
+  if (!additive && space != CUPS_CSPACE_K) {
+    return Refuse(Field("cupsColorSpace", space, "is not supported (0 W, 3 K or 18 SW)"));
+  }
+  if (h.cupsBitsPerPixel != bits) {
+    return Refuse(Field("cupsBitsPerPixel", h.cupsBitsPerPixel, "does not match cupsBitsPerColor"));
+  }
+  if (h.cupsWidth == 0) return Refuse(Field("cupsWidth", 0, "is empty"));
+  if (h.cupsHeight == 0) return Refuse(Field("cupsHeight", 0, "is empty"));
+  if (h.cupsBytesPerLine == 0) return Refuse(Field("cupsBytesPerLine", 0, "is empty"));
+  const std::uint64_t pixelsPerLine = static_cast<std::uint64_t>(h.cupsBytesPerLine) * 8 / bits;
+  if (h.cupsWidth > pixelsPerLine) {
+    char why[96];
+    std::snprintf(why, sizeof why, "exceeds the %llu pixels of cupsBytesPerLine = %u",
+                  static_cast<unsigned long long>(pixelsPerLine), h.cupsBytesPerLine);
+    return Refuse(Field("cupsWidth", h.cupsWidth, why));
+  }
+  const std::uint64_t bytes = static_cast<std::uint64_t>(h.cupsBytesPerLine) * h.cupsHeight;
+  if (bytes > kMaxPageBytes) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "cupsBytesPerLine x cupsHeight = %u x %u = %llu exceeds the %llu-byte page limit",
+                  h.cupsBytesPerLine, h.cupsHeight, static_cast<unsigned long long>(bytes),
+                  static_cast<unsigned long long>(kMaxPageBytes));
+    return Refuse(text);
+  }
+  if (!SupportedResolution(h.HWResolution[0], h.HWResolution[1])) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "HWResolution = [ %u %u ] is not supported (120x180, 180x180, 360x180, 180x360, 360x360)",
+                  h.HWResolution[0], h.HWResolution[1]);
+    return Refuse(text);
+  }
+  HeaderVerdict verdict;
+  verdict.ok = true;
+  verdict.pageBytes = static_cast<std::uint32_t>(bytes);
+  if (bits == 1) {
+    verdict.format = additive ? PixelFormat::kInvertedDots : PixelFormat::kDots;
+  } else {
+    verdict.format = additive ? PixelFormat::kGrayWhiteHigh : PixelFormat::kGrayBlackHigh;
+  }
+  return verdict;
+}

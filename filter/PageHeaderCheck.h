@@ -1,0 +1,38 @@
+// Decides whether a raster page header is one the encoder can print, and how
+// its pixels must be prepared. The raster library accepts headers that would
+// make the page buffer wrap, be read past its end, or print as noise; they
+// are refused here, before anything is allocated.
+#pragma once
+
+#include <cups/raster.h>
+
+#include <cstdint>
+#include <string>
+
+// Largest page bitmap accepted, in bytes. The biggest supported page (14.875
+// x 14 in at 360 x 360 dpi, 8-bit gray) needs about 27 MB.
+constexpr std::uint64_t kMaxPageBytes = 256ull * 1024 * 1024;
+
+// The pitches the 24-pin head prints at (horizontal x vertical dpi).
+struct Resolution {
+  unsigned x;
+  unsigned y;
+};
+constexpr Resolution kSupportedResolutions[] = {{120, 180}, {180, 180}, {360, 180}, {180, 360}, {360, 360}};
+
+// How a page's pixels reach the encoder.
+enum class PixelFormat {
+  kDots,           // 1 bit per pixel, 1 is a dot (black, K)
+  kInvertedDots,   // 1 bit per pixel, 1 is white (W, SW): inverted first
+  kGrayWhiteHigh,  // 8 bits per pixel, 0 black .. 255 white (W, SW): halftoned
+  kGrayBlackHigh,  // 8 bits per pixel, 0 white .. 255 black (K): flipped, halftoned
+};
+
+struct HeaderVerdict {
+  bool ok = false;
+  PixelFormat format = PixelFormat::kDots;
+  std::uint32_t pageBytes = 0;  // cupsBytesPerLine x cupsHeight when ok
+  std::string problem;          // names the field and its value when not ok
+};
+
+HeaderVerdict CheckPageHeader(const cups_page_header2_t& header);

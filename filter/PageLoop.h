@@ -1,0 +1,32 @@
+// The filter's page work, callable without a process: read each raster page,
+// check its header, encode it and write its five command buffers.
+#pragma once
+
+#include <cups/raster.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "filter/PageHeaderCheck.h"
+#include "filter/PrinterOutput.h"
+
+struct JobOutcome {
+  int pagesRead = 0;     // pages counted and announced with "PAGE:"
+  int pagesWritten = 0;  // pages whose bytes all went to the output
+  bool failed = false;   // an ERROR: line was written
+  // 1 on any failure or when no page was read, else 0.
+  int Status() const { return (failed || pagesRead == 0) ? 1 : 0; }
+};
+
+// Builds the printer model for one page and writes its five buffers
+// (document start, page start, body, page end, document end) to `out`.
+// `pixels` holds verdict.pageBytes bytes and may be changed in place.
+// Returns false when a write fails.
+bool PrintPage(const cups_page_header2_t& header, const HeaderVerdict& verdict, unsigned char* pixels,
+               PrinterOutput& out);
+
+// Runs the page loop until the stream ends, a page fails, or `canceled`
+// becomes non-zero (tested after a header is read and after a page is
+// written). "PAGE:" and "ERROR:" lines go to `status`.
+JobOutcome RunPageLoop(cups_raster_t* raster, PrinterOutput& out, std::FILE* status,
+                       const volatile std::sig_atomic_t* canceled);

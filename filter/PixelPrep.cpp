@@ -1,0 +1,18 @@
+#include "filter/PixelPrep.h"
+
+void InvertDots(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t width,
+                std::uint32_t height) {
+  const std::uint32_t usedBytes = (width + 7) / 8;  // width <= 8 x bytesPerLine was checked
+  const unsigned spareBits = usedBytes * 8 - width;
+  const unsigned char lastMask = static_cast<unsigned char>(0xFF << spareBits);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    unsigned char* row = pixels + static_cast<std::uint64_t>(y) * bytesPerLine;
+    for (std::uint32_t i = 0; i < usedBytes; ++i) row[i] = static_cast<unsigned char>(~row[i]);
+    row[usedBytes - 1] &= lastMask;
+    for (std::uint32_t i = usedBytes; i < bytesPerLine; ++i) row[i] = 0;
+  }
+}
+
+void FlipGray(unsigned char* pixels, std::uint64_t size) {
+  for (std::uint64_t i = 0; i < size; ++i) pixels[i] = static_cast<unsigned char>(255 - pixels[i]);
+}

@@ -1,0 +1,70 @@
+// rastertomarvik: the CUPS filter for Marvik 24-pin dot-matrix printers.
+//
+//   rastertomarvik job-id user title copies options [file]
+//
+// Reads CUPS raster pages from the file or standard input and writes the
+// printer's ESC/P command stream to standard output, one complete frame per
+// page. The queue's PPD comes from the PPD environment variable.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "filter/CancelJob.h"
+#include "filter/CupsHandles.h"
+#include "filter/JobHooks.h"
+#include "filter/JobLog.h"
+#include "filter/PageLoop.h"
+#include "filter/PrinterOutput.h"
+#include "logging/marvlog.h"
+
+namespace {
+
+void ReportPpdFailure() {
+  int line = 0;
+  const ppd_status_t status = ppdLastError(&line);
+  std::fprintf(stderr, "DEBUG: %s on line %d.\n", ppdErrorString(status), line);
+}
+
+// Hands the last buffered bytes to the printer; a job whose bytes did not
+// all arrive has failed, whatever the pages said.
+int FinishJob(const JobOutcome& outcome, PrinterOutput& out) {
+  if (!out.Flush() && !outcome.failed) {
+    std::fprintf(stderr, "ERROR: Could not send the job to the printer: %s\n",
+                 out.Error() ? std::strerror(out.Error()) : "the output accepted no bytes");
+    return 1;
+  }
+  return outcome.Status();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  PrepareJobLog();
+  std::setbuf(stderr, nullptr);
+
+  if (argc < 6 || argc > 7) return 1;
+  JobInput input;
+  if (!input.Open(argc == 7 ? argv[6] : nullptr)) {
+    sleep(1);
+    return 1;
+  }
+  RasterStream raster(cupsRasterOpen(input.fd(), CUPS_RASTER_READ));
+  InstallSignalHandlers();
+
+  JobOptions options(argv[5]);
+  PpdFile ppd(ppdOpenFile(std::getenv("PPD")));
+  if (!ppd) {
+    ReportPpdFailure();
+    return 1;
+  }
+  options.Mark(ppd.get());
+  Setup();
+  MARVLOG_FMT(marvlog::MARVLOG_MAIN_LOGGER_ID, marvlog::LOG_DEBUG, "DEBUG: Job %s: reading pages", argv[1]);
+
+  PrinterOutput printerOut(STDOUT_FILENO);
+  const JobOutcome outcome = RunPageLoop(raster.get(), printerOut, stderr, &Canceled);
+  Shutdown();
+  return FinishJob(outcome, printerOut);
+}
