@@ -55,7 +55,10 @@ bool LogManager::openLogger(LogData* record) {
   logger.fileOpenTime = record->time;
   logger.writtenBytes = 0;
   localDayBounds(record->time, &logger.fileDayStart, &logger.fileDayEnd);
+  // The directory is created in its normalised form (backslashes as
+  // slashes), so the file must be opened under that same form.
   std::string directory = logger.path;
+  fixPath(directory);
   if (logger.monthdir) {
     const struct tm when = timeToTm(static_cast<time_t>(record->time));
     char month[32];
