@@ -1,0 +1,372 @@
+#include "preview/escp_interpreter.h"
+
+#include <cstdio>
+
+namespace escpreview {
+
+namespace {
+
+constexpr uint8_t kEsc = 0x1B;
+constexpr uint8_t kFs = 0x1C;
+constexpr uint8_t kGs = 0x1D;
+
+constexpr const char* kCommandNames[] = {"ESC @", "CR",    "LF",      "FF",      "ESC 2", "ESC C",
+                                         "FS C",  "ESC J", "ESC ( U", "ESC ( v", "ESC $", "ESC *",
+                                         "ESC U", "ESC p", "GS V",    "GS FF"};
+static_assert(sizeof(kCommandNames) / sizeof(kCommandNames[0]) == static_cast<size_t>(Command::kCount),
+              "one name per command");
+
+std::string Hex(uint8_t byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", byte);
+  return text;
+}
+
+std::string Inches(int64_t units) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f in", static_cast<double>(units) / kUnitsPerInch);
+  return text;
+}
+
+using Status = RunResult::Status;
+
+// The emulated printer for one run over one byte stream.
+class Machine {
+ public:
+  Machine(const uint8_t* data, size_t size, const InterpreterOptions& options, PageSink& sink)
+      : data_(data), size_(size), options_(options), sink_(sink) {}
+
+  RunResult Run();
+
+ private:
+  Status Execute();
+  Status Escape();
+  Status EscapeParen();
+  Status PageLines();
+  Status Image();
+  Status FsCommand();
+  Status GsCommand();
+  Status Reset();
+  Status EndPage(bool formFeed);
+  Status EnsureCanvas();
+  Status Dot(int64_t px, int64_t py);
+
+  bool Have(size_t n) const { return size_ - pos_ >= n; }
+  uint8_t At(size_t i) const { return data_[pos_ + i]; }
+  uint32_t Word(size_t i) const { return At(i) | (static_cast<uint32_t>(At(i + 1)) << 8); }
+  Status Done(Command command, size_t length) {
+    ++counts_[static_cast<size_t>(command)];
+    pos_ += length;
+    return Status::kOk;
+  }
+  Status Fail(Status status, std::string message) {
+    message_ = std::move(message);
+    return status;
+  }
+  Status Truncated(const char* name, size_t need) {
+    return Fail(Status::kTruncated, std::string("truncated ") + name + ": needs " + std::to_string(need) +
+                                        " bytes, " + std::to_string(size_ - pos_) + " left");
+  }
+  void SetLength(PageLength::Form form, int32_t value, int64_t units) {
+    length_ = PageLength{form, value, units};
+    lengthSetOnPage_ = true;
+  }
+
+  const uint8_t* data_;
+  size_t size_;
+  const InterpreterOptions& options_;
+  PageSink& sink_;
+  size_t pos_ = 0;
+  std::string message_;
+
+  // Head and paper, in device units from the left margin and from the top of
+  // the current page.
+  int64_t x_ = 0;
+  int64_t y_ = 0;
+  int64_t moveUnit_ = kDefaultMoveUnit;
+  int64_t lineSpacing_ = kSixthInch;
+  PageLength length_;
+  bool lengthSetOnPage_ = false;
+
+  CommandCounts counts_{};
+  std::unique_ptr<DotCanvas> canvas_;
+  int32_t pages_ = 0;
+};
+
+RunResult Machine::Run() {
+  RunResult result;
+  while (pos_ < size_) {
+    size_t start = pos_;
+    Status status = Execute();
+    if (status == Status::kOk) continue;
+    bool skippable =
+        status == Status::kBadByte || status == Status::kBadParameter || status == Status::kTruncated;
+    if (options_.lenient && skippable) {
+      if (result.skipped == 0) result.firstSkipOffset = start;
+      ++result.skipped;
+      pos_ = start + 1;
+      continue;
+    }
+    result.status = status;
+    result.offset = start;
+    result.message = message_;
+    result.pages = pages_;
+    return result;
+  }
+  if (canvas_) {
+    Status status = EndPage(false);
+    if (status != Status::kOk) {
+      result.status = status;
+      result.offset = size_;
+      result.message = message_;
+    }
+  } else {
+    // A reset after the last form feed is ordinary framing, not a lost page.
+    for (size_t i = 0; i < counts_.size(); ++i) {
+      if (static_cast<Command>(i) != Command::kReset) result.trailingCommands += counts_[i];
+    }
+  }
+  result.pages = pages_;
+  return result;
+}
+
+Status Machine::Execute() {
+  switch (At(0)) {
+    case 0x0D:
+      x_ = 0;
+      return Done(Command::kCarriageReturn, 1);
+    case 0x0A:
+      // ESC/P returns the head to the left margin with a line feed.
+      x_ = 0;
+      y_ += lineSpacing_;
+      return Done(Command::kLineFeed, 1);
+    case 0x0C:
+      return EndPage(true);
+    case kEsc:
+      return Escape();
+    case kFs:
+      return FsCommand();
+    case kGs:
+      return GsCommand();
+    default:
+      return Fail(Status::kBadByte, "unknown byte " + Hex(At(0)));
+  }
+}
+
+Status Machine::Escape() {
+  if (!Have(2)) return Truncated("ESC", 2);
+  switch (At(1)) {
+    case '@':
+      return Reset();
+    case '2':
+      lineSpacing_ = kSixthInch;
+      return Done(Command::kSixthSpacing, 2);
+    case 'C':
+      return PageLines();
+    case 'J':
+      if (!Have(3)) return Truncated("ESC J", 3);
+      y_ += At(2) * FeedStep(options_.head);
+      return Done(Command::kFeed, 3);
+    case '(':
+      return EscapeParen();
+    case '$':
+      if (!Have(4)) return Truncated("ESC $", 4);
+      x_ = Word(2) * moveUnit_;
+      return Done(Command::kMoveTo, 4);
+    case '*':
+      return Image();
+    case 'U':
+      if (!Have(3)) return Truncated("ESC U", 3);
+      if (At(2) > 1 && At(2) != '0' && At(2) != '1')
+        return Fail(Status::kBadParameter, "ESC U " + Hex(At(2)));
+      return Done(Command::kDirection, 3);
+    case 'p':
+      if (!Have(5)) return Truncated("ESC p", 5);
+      return Done(Command::kPulse, 5);
+    default:
+      return Fail(Status::kBadByte, "unknown command ESC " + Hex(At(1)));
+  }
+}
+
+Status Machine::Reset() {
+  // The paper stays where it is: the current position becomes the top of
+  // form, and spacing, unit and page length go back to their defaults.
+  lineSpacing_ = kSixthInch;
+  moveUnit_ = kDefaultMoveUnit;
+  length_ = PageLength{};
+  x_ = 0;
+  return Done(Command::kReset, 2);
+}
+
+Status Machine::PageLines() {
+  if (!Have(3)) return Truncated("ESC C", 3);
+  if (At(2) != 0) {
+    SetLength(PageLength::Form::kLines, At(2), At(2) * lineSpacing_);
+    return Done(Command::kPageLines, 3);
+  }
+  if (!Have(4)) return Truncated("ESC C 0", 4);
+  if (At(3) == 0) return Fail(Status::kBadParameter, "ESC C 0 with a length of 0 inches");
+  SetLength(PageLength::Form::kInches, At(3), At(3) * kUnitsPerInch);
+  return Done(Command::kPageLines, 4);
+}
+
+Status Machine::EscapeParen() {
+  if (!Have(3)) return Truncated("ESC (", 3);
+  if (At(2) == 'U') {
+    if (!Have(6)) return Truncated("ESC ( U", 6);
+    if (Word(3) != 1)
+      return Fail(Status::kBadParameter, "ESC ( U with " + std::to_string(Word(3)) + " parameter bytes");
+    if (At(5) == 0) return Fail(Status::kBadParameter, "ESC ( U with a unit of 0");
+    moveUnit_ = At(5) * kUnitPer3600;
+    return Done(Command::kSetUnit, 6);
+  }
+  if (At(2) == 'v') {
+    if (!Have(7)) return Truncated("ESC ( v", 7);
+    if (Word(3) != 2)
+      return Fail(Status::kBadParameter, "ESC ( v with " + std::to_string(Word(3)) + " parameter bytes");
+    y_ += Word(5) * moveUnit_;
+    return Done(Command::kFeedFine, 7);
+  }
+  return Fail(Status::kBadByte, "unknown command ESC ( " + Hex(At(2)));
+}
+
+Status Machine::Image() {
+  if (!Have(5)) return Truncated("ESC *", 5);
+  ImageMode mode;
+  if (!LookupImageMode(options_.head, At(2), &mode)) {
+    return Fail(Status::kBadParameter,
+                "ESC * mode " + std::to_string(At(2)) + " is not a " + HeadName(options_.head) + " mode");
+  }
+  size_t columns = Word(3);
+  size_t need = 5 + columns * static_cast<size_t>(mode.bytesPerColumn);
+  if (!Have(need)) return Truncated("ESC *", need);
+  const uint8_t* bytes = data_ + pos_ + 5;
+  size_t perColumn = static_cast<size_t>(mode.bytesPerColumn);
+  for (size_t column = 0; column < columns; ++column) {
+    const uint8_t* cell = bytes + column * perColumn;
+    int64_t dotX = x_ + static_cast<int64_t>(column) * mode.columnPitch;
+    for (size_t k = 0; k < perColumn; ++k) {
+      if (cell[k] == 0) continue;
+      for (int bit = 0; bit < 8; ++bit) {
+        if ((cell[k] & (0x80u >> bit)) == 0) continue;
+        int64_t dotY = y_ + static_cast<int64_t>(k * 8 + bit) * mode.dotPitch;
+        Status status = Dot(dotX, dotY);
+        if (status != Status::kOk) return status;
+      }
+    }
+  }
+  // The head stands at the image's right end.
+  x_ += static_cast<int64_t>(columns) * mode.columnPitch;
+  return Done(Command::kImage, need);
+}
+
+Status Machine::FsCommand() {
+  if (!Have(2)) return Truncated("FS", 2);
+  if (At(1) != 'C') return Fail(Status::kBadByte, "unknown command FS " + Hex(At(1)));
+  if (!Have(4)) return Truncated("FS C", 4);
+  if (Word(2) == 0) return Fail(Status::kBadParameter, "FS C with a page length of 0");
+  SetLength(PageLength::Form::kFine, static_cast<int32_t>(Word(2)), Word(2) * kFinePageUnit);
+  return Done(Command::kPageFine, 4);
+}
+
+Status Machine::GsCommand() {
+  if (!Have(2)) return Truncated("GS", 2);
+  if (At(1) == 0x0C) return Done(Command::kMarkFeed, 2);
+  if (At(1) != 'V') return Fail(Status::kBadByte, "unknown command GS " + Hex(At(1)));
+  if (!Have(3)) return Truncated("GS V", 3);
+  // Functions 0x41 and 0x42 feed before cutting and take one more byte.
+  size_t length = (At(2) == 0x41 || At(2) == 0x42) ? 4 : 3;
+  if (!Have(length)) return Truncated("GS V", length);
+  return Done(Command::kCut, length);
+}
+
+Status Machine::EnsureCanvas() {
+  if (canvas_) return Status::kOk;
+  if (pages_ >= options_.limits.maxPages) {
+    return Fail(Status::kLimit, "more than " + std::to_string(options_.limits.maxPages) + " pages");
+  }
+  Resolution resolution;
+  if (!sink_.PageResolution(pages_ + 1, &resolution)) {
+    return Fail(Status::kStopped, "stopped before page " + std::to_string(pages_ + 1));
+  }
+  if (resolution.x < kMinRenderDpi || resolution.x > kMaxRenderDpi || resolution.y < kMinRenderDpi ||
+      resolution.y > kMaxRenderDpi) {
+    return Fail(Status::kLimit, "render resolution " + std::to_string(resolution.x) + "x" +
+                                    std::to_string(resolution.y) + " dpi out of range");
+  }
+  const Limits& limits = options_.limits;
+  canvas_ =
+      std::make_unique<DotCanvas>(resolution, int64_t{limits.maxPageWidthInches} * resolution.x,
+                                  int64_t{limits.maxPageHeightInches} * resolution.y, limits.maxCanvasBytes);
+  return Status::kOk;
+}
+
+Status Machine::Dot(int64_t dotX, int64_t dotY) {
+  Status status = EnsureCanvas();
+  if (status != Status::kOk) return status;
+  Resolution resolution = canvas_->resolution();
+  DotCanvas::SetResult set =
+      canvas_->Set(dotX * resolution.x / kUnitsPerInch, dotY * resolution.y / kUnitsPerInch);
+  if (set == DotCanvas::SetResult::kOk) return Status::kOk;
+  if (set == DotCanvas::SetResult::kNoRoom) {
+    return Fail(Status::kLimit, "page needs more than " +
+                                    std::to_string(options_.limits.maxCanvasBytes >> 20) + " MiB of dots");
+  }
+  return Fail(Status::kLimit, "dot at " + Inches(dotX) + " across, " + Inches(dotY) +
+                                  " down lies beyond the page limit of " +
+                                  std::to_string(options_.limits.maxPageWidthInches) + " x " +
+                                  std::to_string(options_.limits.maxPageHeightInches) + " in");
+}
+
+Status Machine::EndPage(bool formFeed) {
+  Status status = EnsureCanvas();
+  if (status != Status::kOk) return status;
+  if (formFeed) ++counts_[static_cast<size_t>(Command::kFormFeed)];
+  ++pages_;
+  Page page;
+  page.number = pages_;
+  page.canvas = canvas_.get();
+  page.length = length_;
+  page.lengthSetOnPage = lengthSetOnPage_;
+  page.endedByFormFeed = formFeed;
+  page.commands = counts_;
+  bool go_on = sink_.TakePage(page);
+  canvas_.reset();
+  counts_ = CommandCounts{};
+  lengthSetOnPage_ = false;
+  // The paper now stands at the next top of form, the head at the margin.
+  x_ = 0;
+  y_ = 0;
+  if (formFeed) pos_ += 1;
+  if (!go_on) return Fail(Status::kStopped, "stopped after page " + std::to_string(pages_));
+  return Status::kOk;
+}
+
+}  // namespace
+
+const char* CommandName(Command command) {
+  size_t index = static_cast<size_t>(command);
+  return index < static_cast<size_t>(Command::kCount) ? kCommandNames[index] : "?";
+}
+
+std::string DescribePageLength(const PageLength& length) {
+  switch (length.form) {
+    case PageLength::Form::kLines:
+      return "ESC C " + std::to_string(length.value) + " lines (" + Inches(length.units) + ")";
+    case PageLength::Form::kInches:
+      return "ESC C 0 " + std::to_string(length.value) + " (" + Inches(length.units) + ")";
+    case PageLength::Form::kFine:
+      return "FS C " + std::to_string(length.value) + "/360 (" + Inches(length.units) + ")";
+    case PageLength::Form::kNotSet:
+      break;
+  }
+  return "not set";
+}
+
+RunResult Interpret(const uint8_t* data, size_t size, const InterpreterOptions& options, PageSink& sink) {
+  if (data == nullptr) size = 0;
+  Machine machine(data, size, options, sink);
+  return machine.Run();
+}
+
+}  // namespace escpreview
