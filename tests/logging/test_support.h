@@ -19,8 +19,9 @@ namespace marvlog_test {
 
 class TempDir {
  public:
-  TempDir() {
-    const char* base = getenv("TMPDIR");
+  // Under TMPDIR (or /tmp), or under base when one is given and writable.
+  explicit TempDir(const char* base = nullptr) {
+    if (base == nullptr || access(base, W_OK) != 0) base = getenv("TMPDIR");
     std::string pattern =
         std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/marvlog-test-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
