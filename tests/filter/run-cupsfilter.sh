@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs the real CUPS filter chain (cupsfilter) on a document with this
+# build's PPD and filter, without installing either.
+#   run-cupsfilter.sh FILTER PPD DOCUMENT WORK [cupsfilter options...]
+# Writes the printer bytes to WORK/out.prn and the chain's log to WORK/log.
+set -euo pipefail
+filter=$1 ppd=$2 document=$3 work=$4
+shift 4
+mkdir -p "$work/serverbin/filter"
+serverbin=$(cups-config --serverbin)
+for f in "$serverbin"/filter/*; do ln -sf "$f" "$work/serverbin/filter/"; done
+rm -f "$work/serverbin/filter/rastertomarvik"
+install -m 0755 "$filter" "$work/serverbin/filter/rastertomarvik"
+printf 'ServerBin %s\n' "$work/serverbin" > "$work/cups-files.conf"
+timeout 300 cupsfilter -c "$work/cups-files.conf" -p "$ppd" -m printer/marvik -e "$@" "$document" \
+  > "$work/out.prn" 2> "$work/log"
