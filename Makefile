@@ -61,7 +61,8 @@ fuzz-deps:
 
 fuzz: deps fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DFUZZ=ON -DMARVIK_BENCH=OFF \
-	  -DSANITIZE=address,undefined
+	  -DSANITIZE=address,undefined \
+	  -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	@./tools/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
