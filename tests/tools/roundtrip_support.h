@@ -11,6 +11,7 @@
 #include "preview/escp_interpreter.h"
 #include "preview/page_compare.h"
 #include "preview/raster_pages.h"
+#include "raster_files.h"
 
 namespace roundtrip {
 
@@ -19,9 +20,6 @@ using escpreview::Resolution;
 
 // The resolutions the printer's PPD offers.
 extern const Resolution kPpdResolutions[5];
-
-RasterPage WhitePage(Resolution resolution, uint32_t width, uint32_t height);
-void SetDot(RasterPage& page, uint32_t x, uint32_t y);
 
 enum class Pattern { kBlank, kBlack, kText, kGrid, kOddRows, kBottomRight, kWhiteRuns, kTall };
 extern const Pattern kPatterns[8];
@@ -45,31 +43,6 @@ struct Outcome {
 // Interprets `stream` on a 24-pin head, rendering page i at the resolution
 // of raster page i, and compares.
 Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster);
-
-// A 1-bit black CUPS raster file (version 2) holding `pages`.
-bool WriteRasterFile(const std::string& path, const std::vector<RasterPage>& pages);
-
-// Runs a program with extra environment entries, standard input from
-// /dev/null and standard output and error to files; its exit status, or -1
-// when it could not start, died of a signal or ran past timeoutSeconds.
-int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-               const std::string& stdoutPath, const std::string& stderrPath, int timeoutSeconds);
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
-// A fresh scratch directory, removed with its files when it goes.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  bool ok() const { return !path_.empty(); }
-
- private:
-  std::string path_;
-};
 
 }  // namespace roundtrip
 
