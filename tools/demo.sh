@@ -33,3 +33,9 @@ pages=$(grep -c '^PAGE: ' "$out/cupsfilter.log" || true)
 bytes=$(stat -c %s "$out/sample.prn")
 seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')
 echo "demo: $pages page(s), $bytes bytes, $seconds s -> $out/sample.prn"
+
+# The preview: what the printer will put on paper, one PNG per page.
+preview=$build/tools/escp-preview/escp-preview
+if [[ -x $preview ]]; then
+  "$preview" -o "$out/sample-page" "$out/sample.prn" | sed 's/^/preview: /'
+fi
