@@ -2,6 +2,7 @@
 // filter chain run by cupsfilter, and a job printed through a private
 // scheduler. All of them run the filter, which writes the shared job log.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -79,6 +80,24 @@ TEST_F(PpdFile, PassesCupstestppdAndOffersThePrintersModes) {
            "PageSize[1071 792]",
        }) {
     EXPECT_NE(ppd.find(line), std::string::npos) << line;
+  }
+}
+
+using Install = Scratch;
+TEST_F(Install, PutsTheFilterAndThePpdWhereCupsLooksForThem) {
+  ASSERT_EQ(
+      Shell("DESTDIR='" + dir_ + "' cmake --install '" + std::string(MARVIK_BUILD_DIR) + "' >/dev/null"), 0);
+  const std::string serverbin = MARVIK_CUPS_SERVERBIN;
+  const struct {
+    std::string path;
+    mode_t mode;
+  } files[] = {{serverbin + "/filter/rastertomarvik", 0755}, {"/usr/share/ppd/marvik/marvik24.ppd", 0644}};
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.path);
+    struct stat st {};
+    ASSERT_EQ(stat((dir_ + f.path).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, f.mode);
+    EXPECT_EQ(st.st_uid, getuid());  // root when installed as root, as CUPS requires
   }
 }
 
