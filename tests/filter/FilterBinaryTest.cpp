@@ -126,6 +126,28 @@ TEST(FilterProgram, PrintsOneFramePerPageFromStdinOrFile) {
   }
 }
 
+TEST(FilterProgram, StreamsWithoutAPagePrintNothing) {
+  const Bytes stream = filtertest::MakeStream(SmallLetterPage());
+  const struct {
+    const char* name;
+    Bytes input;
+  } cases[] = {
+      {"empty", {}},
+      {"not raster", Hex("25 50 44 46 2D 31 2E 34 0A")},  // "%PDF-1.4"
+      {"sync word only", Bytes(stream.begin(), stream.begin() + 4)},
+      {"header cut short", Bytes(stream.begin(), stream.begin() + 900)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FilterProcess::Options options;
+    options.args = JobArgs();
+    const auto run = RunFilter(options, c.input);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err, "");
+  }
+}
+
 // Each mend of an unsound header or stream: an ERROR: line naming the cause,
 // status 1, and the first page's bytes still written.
 TEST(FilterProgram, RefusesBrokenSecondPagesAfterPrintingTheFirst) {
