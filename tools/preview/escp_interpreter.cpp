@@ -48,8 +48,9 @@ class Machine {
   Status GsCommand();
   Status Reset();
   Status EndPage(bool formFeed);
+  Status DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode);
   Status EnsureCanvas();
-  Status Dot(int64_t px, int64_t py);
+  Status DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY);
 
   bool Have(size_t n) const { return size_ - pos_ >= n; }
   uint8_t At(size_t i) const { return data_[pos_ + i]; }
@@ -240,24 +241,44 @@ Status Machine::Image() {
   size_t columns = Word(3);
   size_t need = 5 + columns * static_cast<size_t>(mode.bytesPerColumn);
   if (!Have(need)) return Truncated("ESC *", need);
-  const uint8_t* bytes = data_ + pos_ + 5;
-  size_t perColumn = static_cast<size_t>(mode.bytesPerColumn);
-  for (size_t column = 0; column < columns; ++column) {
-    const uint8_t* cell = bytes + column * perColumn;
-    int64_t dotX = x_ + static_cast<int64_t>(column) * mode.columnPitch;
-    for (size_t k = 0; k < perColumn; ++k) {
-      if (cell[k] == 0) continue;
-      for (int bit = 0; bit < 8; ++bit) {
-        if ((cell[k] & (0x80u >> bit)) == 0) continue;
-        int64_t dotY = y_ + static_cast<int64_t>(k * 8 + bit) * mode.dotPitch;
-        Status status = Dot(dotX, dotY);
-        if (status != Status::kOk) return status;
-      }
-    }
-  }
+  Status status = DrawImage(data_ + pos_ + 5, columns, mode);
+  if (status != Status::kOk) return status;
   // The head stands at the image's right end.
   x_ += static_cast<int64_t>(columns) * mode.columnPitch;
   return Done(Command::kImage, need);
+}
+
+Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode) {
+  const size_t perColumn = static_cast<size_t>(mode.bytesPerColumn);
+  // Pixel rows of the column's dots, worked out once the first dot comes.
+  int64_t dotRow[24];
+  bool rowsKnown = false;
+  Resolution resolution;
+  for (size_t column = 0; column < columns; ++column) {
+    const uint8_t* cell = bytes + column * perColumn;
+    const int64_t dotX = x_ + static_cast<int64_t>(column) * mode.columnPitch;
+    for (size_t k = 0; k < perColumn; ++k) {
+      if (cell[k] == 0) continue;
+      if (!rowsKnown) {
+        Status status = EnsureCanvas();
+        if (status != Status::kOk) return status;
+        resolution = canvas_->resolution();
+        for (size_t d = 0; d < perColumn * 8; ++d) {
+          dotRow[d] = (y_ + static_cast<int64_t>(d) * mode.dotPitch) * resolution.y / kUnitsPerInch;
+        }
+        rowsKnown = true;
+      }
+      const int64_t px = dotX * resolution.x / kUnitsPerInch;
+      for (size_t bit = 0; bit < 8; ++bit) {
+        if ((cell[k] & (0x80u >> bit)) == 0) continue;
+        DotCanvas::SetResult set = canvas_->Set(px, dotRow[k * 8 + bit]);
+        if (set != DotCanvas::SetResult::kOk) {
+          return DotRefused(set, dotX, y_ + static_cast<int64_t>(k * 8 + bit) * mode.dotPitch);
+        }
+      }
+    }
+  }
+  return Status::kOk;
 }
 
 Status Machine::FsCommand() {
@@ -301,13 +322,7 @@ Status Machine::EnsureCanvas() {
   return Status::kOk;
 }
 
-Status Machine::Dot(int64_t dotX, int64_t dotY) {
-  Status status = EnsureCanvas();
-  if (status != Status::kOk) return status;
-  Resolution resolution = canvas_->resolution();
-  DotCanvas::SetResult set =
-      canvas_->Set(dotX * resolution.x / kUnitsPerInch, dotY * resolution.y / kUnitsPerInch);
-  if (set == DotCanvas::SetResult::kOk) return Status::kOk;
+Status Machine::DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY) {
   if (set == DotCanvas::SetResult::kNoRoom) {
     return Fail(Status::kLimit, "page needs more than " +
                                     std::to_string(options_.limits.maxCanvasBytes >> 20) + " MiB of dots");
