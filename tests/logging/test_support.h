@@ -1,12 +1,11 @@
 // Shared pieces of the logging tests: a private temporary directory, file
-// reading, and a fixed clock and thread id for byte-exact lines.
+// reading, a fixed clock and thread id, and time-zone helpers.
 #pragma once
 
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -19,14 +18,12 @@ namespace marvlog_test {
 
 class TempDir {
  public:
-  // Under TMPDIR (or /tmp), or under base when one is given and writable.
+  // Under base when given and writable, else under TMPDIR or /tmp.
   explicit TempDir(const char* base = nullptr) {
     if (base == nullptr || access(base, W_OK) != 0) base = getenv("TMPDIR");
     std::string pattern =
         std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/marvlog-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr) path_ = buffer.data();
+    if (mkdtemp(&pattern[0]) != nullptr) path_ = pattern;
   }
   ~TempDir() {
     if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
@@ -59,7 +56,16 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-// A clock the test moves by hand.
+// One line of a logger's settings, for comparing against expectations.
+inline std::string describe(const marvlog::LoggerInfo& l) {
+  std::ostringstream out;
+  out << "key=" << l.key << " name=" << l.name << " path=" << l.path << " level=" << l.level.load()
+      << " display=" << l.display.load() << " outfile=" << l.outfile.load() << " monthdir=" << l.monthdir
+      << " limitsize=" << l.limitsize << " enable=" << l.enable.load() << " fileline=" << l.fileline.load()
+      << " reserve=" << l.reserveTime;
+  return out.str();
+}
+
 inline std::atomic<int64_t> fixedSeconds{0};
 inline std::atomic<uint32_t> fixedMicros{0};
 inline std::atomic<uint32_t> fixedThread{4567};
@@ -70,21 +76,18 @@ inline uint32_t fixedThreadId() {
   return fixedThread.load();
 }
 
-// Runs f on a fresh thread, whose local-time cache is empty: tests that set
-// TZ must not see hours cached under another zone.
+// A fresh thread has an empty local-time cache, so it cannot see an hour
+// cached under another zone.
 template <typename F>
 void onFreshThread(F f) {
-  std::thread worker(f);
-  worker.join();
+  std::thread(f).join();
 }
 
-// Sets TZ for the process and applies it.
 inline void setZone(const char* zone) {
   setenv("TZ", zone, 1);
   tzset();
 }
 
-// Local epoch seconds of a civil date and time in the current zone.
 inline int64_t localEpoch(int year, int month, int day, int hour, int minute, int second) {
   struct tm t {};
   t.tm_year = year - 1900;

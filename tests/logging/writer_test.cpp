@@ -1,6 +1,8 @@
-// The writer thread: start and stop, its announcements, and periodic
-// configuration reloads.
+// The writer thread: start and stop, announcements, reloads, and the
+// process manager's stop at exit.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -13,99 +15,79 @@
 namespace {
 
 using namespace marvlog_test;
-using marvlog::LogManager;
 
-TEST(WriterThread, StartAndStopSemantics) {
+TEST(WriterThread, StartStopAndAnnouncements) {
   TempDir dir;
-  LogManager manager;
+  marvlog::LogManager manager;
   manager.setLoggerPath(0, dir.path().c_str());
-  const int net = manager.createLogger("net");
-  EXPECT_FALSE(manager.stop());  // before start
-  ASSERT_TRUE(manager.start());
-  EXPECT_FALSE(manager.start());  // twice
-  EXPECT_TRUE(manager.stop());
-  EXPECT_FALSE(manager.stop());
-  EXPECT_FALSE(manager.isLoggerEnable(0));
-  EXPECT_FALSE(manager.isLoggerEnable(net));
-  EXPECT_EQ(manager.getPoolSize(), 0u);
-
-  // A restart runs again, with the loggers still off until enabled.
-  ASSERT_TRUE(manager.start());
-  EXPECT_FALSE(manager.prePushLog(0, marvlog::LOG_FATAL));
-  manager.enableLogger(0, true);
-  EXPECT_TRUE(manager.prePushLog(0, marvlog::LOG_FATAL));
-  EXPECT_TRUE(manager.stop());
-}
-
-TEST(WriterThread, ConcurrentStartsMakeOneThread) {
-  TempDir dir;
-  LogManager manager;
-  manager.setLoggerPath(0, dir.path().c_str());
-  std::atomic<int> started{0};
-  std::vector<std::thread> starters;
-  for (int i = 0; i < 4; ++i) starters.emplace_back([&] { started += manager.start() ? 1 : 0; });
-  for (std::thread& t : starters) t.join();
-  EXPECT_EQ(started.load(), 1);
-  EXPECT_EQ(readFile(dir.file("Main.log")).find("thread started"),
-            readFile(dir.file("Main.log")).rfind("thread started"));
-  EXPECT_TRUE(manager.stop());
-}
-
-TEST(WriterThread, AnnouncesItselfAndEachEnabledLogger) {
-  TempDir dir;
-  LogManager manager;
-  manager.setLoggerPath(0, dir.path().c_str());
-  manager.setLoggerName(0, "main");
   manager.createLogger("net");
   manager.createLogger("off");
   manager.enableLogger(2, false);
-  manager.createLogger("disk");
-  manager.setLoggerLevel(3, marvlog::LOG_WARN);
-  manager.setLoggerDisplay(3, false);
-  ASSERT_TRUE(manager.start());
-  ASSERT_TRUE(manager.stop());
-  const std::vector<std::string> lines = splitLines(readFile(dir.file("main.log")));
-  ASSERT_EQ(lines.size(), 4u);
-  const std::string path = dir.path() + "/";
+  manager.setLoggerLevel(1, marvlog::LOG_WARN);
+  EXPECT_FALSE(manager.stop());  // before start
+  std::vector<std::thread> starters;
+  std::atomic<int> started{0};
+  for (int i = 0; i < 3; ++i) starters.emplace_back([&] { started += manager.start() ? 1 : 0; });
+  for (std::thread& t : starters) t.join();
+  EXPECT_EQ(started.load(), 1);
+  EXPECT_TRUE(manager.stop());
+  EXPECT_FALSE(manager.stop());
+  EXPECT_FALSE(manager.isLoggerEnable(0) || manager.isLoggerEnable(1));
+  const std::vector<std::string> lines = splitLines(readFile(dir.file("Main.log")));
   const std::vector<std::string> messages = {
       "-----------------  marvlog thread started!   ----------------------------",
-      "logger id=0 key=Main name=main path=" + path + " level=1 display=true",
-      "logger id=1 key=net name=net path=./log/ level=1 display=true",
-      "logger id=3 key=disk name=disk path=./log/ level=3 display=false",
+      "logger id=0 key=Main name=Main path=" + dir.path() + "/ level=1 display=true",
+      "logger id=1 key=net name=net path=./log/ level=3 display=true",
   };
+  ASSERT_EQ(lines.size(), messages.size());
   for (size_t i = 0; i < lines.size(); ++i) {
     EXPECT_NE(lines[i].find("] LOG_ALARM " + messages[i] + " log_writer.cpp:"), std::string::npos)
         << lines[i];
   }
-}
-
-TEST(WriterThread, NoAnnouncementsAboveTheMainLoggersLevel) {
-  TempDir dir;
-  LogManager manager;
-  manager.setLoggerPath(0, dir.path().c_str());
-  manager.setLoggerLevel(0, marvlog::LOG_FATAL);
+  // A restart runs with the loggers off until they are enabled again.
   ASSERT_TRUE(manager.start());
-  ASSERT_TRUE(manager.stop());
-  EXPECT_FALSE(fileExists(dir.file("Main.log")));
+  EXPECT_FALSE(manager.prePushLog(0, marvlog::LOG_FATAL));
+  manager.enableLogger(0, true);
+  EXPECT_TRUE(manager.prePushLog(0, marvlog::LOG_FATAL));
 }
 
 TEST(WriterThread, ReloadsAChangedConfigurationFile) {
   TempDir dir;
   const std::string file = dir.file("log.conf");
-  std::ofstream(file) << "[main]\npath=" << dir.path() << "\nlevel=info\n";
-  LogManager manager;
+  std::ofstream(file) << "[main]\nlevel=alarm\npath=" << dir.path() << "\n";
+  marvlog::LogManager manager;
   ASSERT_TRUE(manager.config(file.c_str()));
-  ASSERT_TRUE(manager.setAutoUpdate(1));
+  manager.setAutoUpdate(1);
   ASSERT_TRUE(manager.start());
-  std::ofstream(file, std::ios::trunc) << "[main]\npath=" << dir.path() << "\nlevel=error\n[new]\n";
-  // Polled with a generous bound: the reload comes once more than a second
-  // has passed.
+  std::ofstream(file, std::ios::trunc) << "[main]\nlevel=error\npath=" << dir.path() << "\n";
+  // Bounded poll: the reload comes once more than a second has passed.
   for (int i = 0; i < 200 && manager.getLoggerInfo(0).level.load() != marvlog::LOG_ERROR; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   EXPECT_EQ(manager.getLoggerInfo(0).level.load(), marvlog::LOG_ERROR);
-  EXPECT_EQ(manager.findLogger("new"), -1);
-  EXPECT_TRUE(manager.stop());
+}
+
+TEST(ProcessManager, StoppedAtExit) {
+  EXPECT_EQ(marvlog::ILogManager::getPtr(), &marvlog::ILogManager::getRef());
+  // A child logs through the process manager as the filter does and exits
+  // without stopping it: exit must end the writer thread and keep the line.
+  TempDir dir;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    marvlog::ILogManager& log = marvlog::ILogManager::getRef();
+    log.setLoggerPath(marvlog::MARVLOG_MAIN_LOGGER_ID, dir.path().c_str());
+    log.setLoggerName(marvlog::MARVLOG_MAIN_LOGGER_ID, "child");
+    if (!log.start()) _exit(3);
+    MARVLOG_FMT(marvlog::MARVLOG_MAIN_LOGGER_ID, marvlog::LOG_DEBUG, "len: %d, colBytes: %d", 7, 21);
+    std::exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> lines = splitLines(readFile(dir.file("child.log")));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[2].find("] LOG_DEBUG len: 7, colBytes: 21 writer_test.cpp:"), std::string::npos);
 }
 
 }  // namespace
