@@ -89,7 +89,13 @@ void* ThreadHelper::threadProc(void* self) {
 }
 
 void sleepMillisecond(unsigned int ms) {
-  usleep(ms * 1000U);
+  // Split into seconds so that long sleeps do not wrap, and resume after a
+  // signal so that a sleep is never cut short.
+  struct timespec left {};
+  left.tv_sec = static_cast<time_t>(ms / 1000U);
+  left.tv_nsec = static_cast<long>(ms % 1000U) * 1000000L;
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
 }
 
 struct tm timeToTm(time_t t) {
