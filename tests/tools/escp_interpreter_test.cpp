@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "preview/page_report.h"
 #include "preview_test_support.h"
 
 namespace escpreview {
@@ -282,6 +283,57 @@ TEST(InterpreterPages, ReceiptCommandsAreCountedAndMoveNothing) {
   EXPECT_EQ(counts[static_cast<size_t>(Command::kMarkFeed)], 1);
   EXPECT_EQ(counts[static_cast<size_t>(Command::kCut)], 2);
   EXPECT_EQ(sink.Dots(0), (Dots{{0, 0}}));
+}
+
+TEST(InterpreterPages, CountsDotsThatFollowADotInA360DpiRow) {
+  struct Case {
+    std::vector<uint8_t> bytes;
+    int64_t adjacent;
+  };
+  const Case cases[] = {
+      // Three full columns at 360 dpi: columns 2 and 3 each follow a dot in all 24 rows.
+      {Bytes({0x1B, 0x2A, 0x28, 0x03, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 48},
+      // Alternate columns never touch.
+      {Bytes({0x1B, 0x2A, 0x28, 0x03, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF}), 0},
+      // Only matching rows count: 0xF0 after 0x3C shares two dots.
+      {Bytes({0x1B, 0x2A, 0x28, 0x02, 0x00, 0x3C, 0x00, 0x00, 0xF0, 0x00, 0x00}), 2},
+      // At 180 dpi neighbours are a full dot apart.
+      {Bytes({0x1B, 0x2A, 0x27, 0x02, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 0},
+  };
+  for (const Case& c : cases) {
+    KeepingSink sink;
+    ASSERT_TRUE(RunStream(c.bytes, sink).ok());
+    EXPECT_EQ(sink.pages.at(0).page.adjacentDots, c.adjacent);
+  }
+}
+
+TEST(PageReport, SaysWhatThePageHolds) {
+  struct Case {
+    std::vector<uint8_t> bytes;
+    const char* says;
+    Resolution render;
+  };
+  const Case cases[] = {
+      {Join({Bytes({0x1B, 0x43, 0x00, 0x01, 0x1B, 0x4A, 0xB4}), kTopDot, Bytes({0x0C})}),
+       "page 1: 1 dots at 360x360 dpi, bbox x 0..0, y 360..360 px (0.00..0.00 in across, 1.00..1.00 in "
+       "down), page "
+       "length ESC C 0 1 (1.00 in), dots run 0.00 in past the page length\n  commands: FF x1, ESC C x1, ESC "
+       "J x1, "
+       "ESC * x1\n",
+       k360},
+      {Join({kTopDot, kTopDot}), "page 1: 2 dots at 360x360 dpi", k360},
+      // Two dots 1/180 in apart share one pixel at 90 dpi.
+      {Bytes({0x1B, 0x2A, 0x27, 0x01, 0x00, 0xC0, 0x00, 0x00}), "page 1: 1 dots (1 struck twice)", {90, 90}},
+      {Bytes({0x0C}), "page 1: 0 dots at 360x360 dpi, no bbox, page length not set\n  commands: FF x1\n",
+       k360},
+  };
+  for (const Case& c : cases) {
+    KeepingSink sink(c.render);
+    ASSERT_TRUE(RunStream(c.bytes, sink).ok());
+    Page page = sink.pages.at(0).page;
+    page.canvas = &sink.pages.at(0).canvas;
+    EXPECT_EQ(DescribePage(page).rfind(c.says, 0), 0u) << DescribePage(page);
+  }
 }
 
 TEST(InterpreterLenient, SkipsAndCountsBadBytesAndKeepsPrinting) {

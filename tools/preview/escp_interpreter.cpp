@@ -9,6 +9,9 @@ namespace {
 constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kFs = 0x1C;
 constexpr uint8_t kGs = 0x1D;
+// The 360 dpi 24-dot mode, in which many printers skip a dot that follows
+// another in the same row.
+constexpr uint8_t kAdjacentLimitedMode = 40;
 
 constexpr const char* kCommandNames[] = {"ESC @", "CR",    "LF",      "FF",      "ESC 2", "ESC C",
                                          "FS C",  "ESC J", "ESC ( U", "ESC ( v", "ESC $", "ESC *",
@@ -49,6 +52,7 @@ class Machine {
   Status Reset();
   Status EndPage(bool formFeed);
   Status DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode);
+  void CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t bytesPerColumn);
   Status EnsureCanvas();
   Status DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY);
 
@@ -90,6 +94,7 @@ class Machine {
   bool lengthSetOnPage_ = false;
 
   CommandCounts counts_{};
+  int64_t adjacentDots_ = 0;
   std::unique_ptr<DotCanvas> canvas_;
   int32_t pages_ = 0;
 };
@@ -241,11 +246,20 @@ Status Machine::Image() {
   size_t columns = Word(3);
   size_t need = 5 + columns * static_cast<size_t>(mode.bytesPerColumn);
   if (!Have(need)) return Truncated("ESC *", need);
+  if (At(2) == kAdjacentLimitedMode) CountAdjacentDots(data_ + pos_ + 5, columns, mode.bytesPerColumn);
   Status status = DrawImage(data_ + pos_ + 5, columns, mode);
   if (status != Status::kOk) return status;
   // The head stands at the image's right end.
   x_ += static_cast<int64_t>(columns) * mode.columnPitch;
   return Done(Command::kImage, need);
+}
+
+void Machine::CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t bytesPerColumn) {
+  const size_t perColumn = static_cast<size_t>(bytesPerColumn);
+  for (size_t column = 1; column < columns; ++column) {
+    const uint8_t* cell = bytes + column * perColumn;
+    for (size_t k = 0; k < perColumn; ++k) adjacentDots_ += __builtin_popcount(cell[k] & cell[k - perColumn]);
+  }
 }
 
 Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode) {
@@ -345,9 +359,11 @@ Status Machine::EndPage(bool formFeed) {
   page.lengthSetOnPage = lengthSetOnPage_;
   page.endedByFormFeed = formFeed;
   page.commands = counts_;
+  page.adjacentDots = adjacentDots_;
   bool go_on = sink_.TakePage(page);
   canvas_.reset();
   counts_ = CommandCounts{};
+  adjacentDots_ = 0;
   lengthSetOnPage_ = false;
   // The paper now stands at the next top of form, the head at the margin.
   x_ = 0;

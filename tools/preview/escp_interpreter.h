@@ -76,6 +76,10 @@ struct Page {
   bool lengthSetOnPage = false;
   bool endedByFormFeed = false;
   CommandCounts commands{};  // seen since the previous page ended
+  // Dots of a 360 dpi image (ESC * 40) right next to another dot of the same
+  // row: many 24-pin printers cannot fire a pin twice that fast and leave
+  // these out.
+  int64_t adjacentDots = 0;
 };
 
 class PageSink {

@@ -45,7 +45,17 @@ std::string DescribePage(const Page& page) {
   text += " at " + std::to_string(r.x) + "x" + std::to_string(r.y) + " dpi, " + BoundingBox(canvas);
   text += ", page length " + DescribePageLength(page.length);
   if (page.length.form != PageLength::Form::kNotSet && !page.lengthSetOnPage) text += " from an earlier page";
+  if (page.length.form != PageLength::Form::kNotSet && !canvas.empty()) {
+    // On continuous paper such rows land beyond the perforation.
+    double bottom = static_cast<double>(canvas.maxY() + 1) / r.y;
+    double length = static_cast<double>(page.length.units) / kUnitsPerInch;
+    if (bottom > length) text += Format(", dots run %.2f in past the page length", bottom - length, 0, 0, 0);
+  }
   if (!page.endedByFormFeed) text += ", no form feed at the end";
+  if (page.adjacentDots > 0) {
+    text += ", " + std::to_string(page.adjacentDots) +
+            " dots next to another in a 360 dpi row (ESC * 40: many printers leave them out)";
+  }
   text += "\n  commands: " + CommandList(page.commands) + "\n";
   return text;
 }
