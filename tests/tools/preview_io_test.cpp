@@ -55,6 +55,38 @@ TEST(PngWriter, DotsAreBlackOnWhiteAndCutAtTheImageEdge) {
   }
 }
 
+TEST(PngWriter, DifferencePictureColoursEachKindOfDot) {
+  ScratchDir dir;
+  RasterPage raster = roundtrip::WhitePage({180, 180}, 6, 3);
+  roundtrip::SetDot(raster, 0, 0);  // printed too
+  roundtrip::SetDot(raster, 1, 0);  // missing
+  DotCanvas printed({180, 180}, 100, 100, 1 << 20);
+  printed.Set(0, 0);
+  printed.Set(2, 1);  // extra
+  printed.Set(7, 4);  // extra, outside the raster: the picture grows to hold it
+  std::string error;
+  ASSERT_TRUE(WriteDifferencePng(dir.File("diff.png"), printed, raster, &error)) << error;
+
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, dir.File("diff.png").c_str()));
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+  ASSERT_EQ(image.width, 8u);
+  ASSERT_EQ(image.height, 5u);
+  auto at = [&](uint32_t x, uint32_t y) {
+    const uint8_t* p = &rgb[(y * image.width + x) * 3];
+    return std::vector<int>{p[0], p[1], p[2]};
+  };
+  EXPECT_EQ(at(0, 0), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(at(1, 0), (std::vector<int>{230, 0, 0}));
+  EXPECT_EQ(at(2, 1), (std::vector<int>{0, 80, 230}));
+  EXPECT_EQ(at(7, 4), (std::vector<int>{0, 80, 230}));
+  EXPECT_EQ(at(3, 2), (std::vector<int>{255, 255, 255}));
+}
+
 TEST(PngWriter, FailuresAreReported) {
   DotCanvas canvas({180, 180}, 10, 10, 1 << 20);
   std::string error;

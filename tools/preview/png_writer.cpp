@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,41 +37,45 @@ void OnPngError(png_structp png, png_const_charp message) {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// How the pixels are stored: 1-bit gray, or a small palette.
+struct Layout {
+  int bitDepth;
+  int colorType;
+  const png_color* palette;
+  int paletteSize;
+};
+
+// Fills one row of packed pixels; the row arrives zeroed.
+using RowFiller = std::function<void(uint32_t y, std::vector<uint8_t>& row)>;
+
 // Everything libpng may jump out of lives here, with no object in this frame
-// that needs destroying: the caller owns the handles and the row buffer.
-bool EncodeRows(PngHandles& handles, FILE* file, const DotCanvas& canvas, uint32_t width, uint32_t height,
-                std::vector<uint8_t>& row) {
+// that needs destroying: the caller owns the handles, the filler and the row.
+bool EncodeRows(PngHandles& handles, FILE* file, Resolution resolution, const Layout& layout, uint32_t width,
+                uint32_t height, const RowFiller& fill, std::vector<uint8_t>& row) {
   png_structp png = handles.png;
   png_infop info = handles.info;
   if (setjmp(png_jmpbuf(png))) return false;
   png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, width, height, layout.bitDepth, layout.colorType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (layout.palette != nullptr) png_set_PLTE(png, info, layout.palette, layout.paletteSize);
   // Dots per metre, rounded.
-  Resolution resolution = canvas.resolution();
   png_set_pHYs(png, info, static_cast<png_uint_32>(resolution.x / 0.0254 + 0.5),
                static_cast<png_uint_32>(resolution.y / 0.0254 + 0.5), PNG_RESOLUTION_METER);
   png_write_info(png, info);
   // A 1 bit in the canvas is a dot; in 1-bit gray PNG 0 is black.
-  png_set_invert_mono(png);
-  size_t rowBytes = row.size();
-  uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((width - 1) % 8) + 1));
+  if (layout.colorType == PNG_COLOR_TYPE_GRAY) png_set_invert_mono(png);
   for (uint32_t y = 0; y < height; ++y) {
-    const std::vector<uint8_t>& source = canvas.Row(y);
-    size_t copy = std::min(rowBytes, source.size());
     std::fill(row.begin(), row.end(), 0);
-    if (copy > 0) std::memcpy(row.data(), source.data(), copy);
-    row[rowBytes - 1] &= lastMask;
+    fill(y, row);
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
   return true;
 }
 
-}  // namespace
-
-bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, int64_t height,
-              std::string* error) {
+bool WriteRows(const std::string& path, Resolution resolution, const Layout& layout, int64_t width,
+               int64_t height, const RowFiller& fill, std::string* error) {
   if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
     *error = "image size " + std::to_string(width) + "x" + std::to_string(height) + " out of range";
     return false;
@@ -87,9 +92,9 @@ bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, i
     *error = "libpng could not start";
     return false;
   }
-  std::vector<uint8_t> row(static_cast<size_t>((width + 7) / 8), 0);
-  if (!EncodeRows(handles, file.get(), canvas, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-                  row)) {
+  std::vector<uint8_t> row(static_cast<size_t>((width * layout.bitDepth + 7) / 8), 0);
+  if (!EncodeRows(handles, file.get(), resolution, layout, static_cast<uint32_t>(width),
+                  static_cast<uint32_t>(height), fill, row)) {
     *error = path + ": " + *error;
     return false;
   }
@@ -104,6 +109,41 @@ bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, i
     return false;
   }
   return true;
+}
+
+// Palette of the difference picture, by pixel value.
+constexpr png_color kDiffPalette[] = {{255, 255, 255}, {0, 0, 0}, {230, 0, 0}, {0, 80, 230}};
+enum DiffPixel : uint8_t { kPaper = 0, kBoth = 1, kMissing = 2, kExtra = 3 };
+
+}  // namespace
+
+bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, int64_t height,
+              std::string* error) {
+  const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((width - 1) % 8) + 1));
+  RowFiller fill = [&canvas, lastMask](uint32_t y, std::vector<uint8_t>& row) {
+    const std::vector<uint8_t>& source = canvas.Row(y);
+    size_t copy = std::min(row.size(), source.size());
+    if (copy > 0) std::memcpy(row.data(), source.data(), copy);
+    row.back() &= lastMask;
+  };
+  return WriteRows(path, canvas.resolution(), Layout{1, PNG_COLOR_TYPE_GRAY, nullptr, 0}, width, height, fill,
+                   error);
+}
+
+bool WriteDifferencePng(const std::string& path, const DotCanvas& printed, const RasterPage& raster,
+                        std::string* error) {
+  int64_t width = std::max<int64_t>(raster.width, printed.empty() ? 0 : printed.maxX() + 1);
+  int64_t height = std::max<int64_t>(raster.height, printed.empty() ? 0 : printed.maxY() + 1);
+  RowFiller fill = [&printed, &raster, width](uint32_t y, std::vector<uint8_t>& row) {
+    for (uint32_t x = 0; x < width; ++x) {
+      bool want = y < raster.height && x < raster.width && raster.Dot(x, y);
+      bool got = printed.Get(x, y);
+      uint8_t pixel = want ? (got ? kBoth : kMissing) : (got ? kExtra : kPaper);
+      row[x / 4] |= static_cast<uint8_t>(pixel << (6 - 2 * (x % 4)));
+    }
+  };
+  return WriteRows(path, printed.resolution(), Layout{2, PNG_COLOR_TYPE_PALETTE, kDiffPalette, 4}, width,
+                   height, fill, error);
 }
 
 }  // namespace escpreview

@@ -1,10 +1,12 @@
-// Writes a page of dots as a 1-bit grayscale PNG: white paper, black dots.
+// Writes pages of dots as PNG files: the page as 1-bit gray (white paper,
+// black dots), or its differences from a raster page in colour.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "preview/dot_canvas.h"
+#include "preview/raster_pages.h"
 
 namespace escpreview {
 
@@ -13,5 +15,11 @@ namespace escpreview {
 // file. Returns false with the reason in *error.
 bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, int64_t height,
               std::string* error);
+
+// A picture of a comparison, large enough for both pages: dots both have in
+// black, raster dots that were not printed in red, printed dots the raster
+// does not have in blue.
+bool WriteDifferencePng(const std::string& path, const DotCanvas& printed, const RasterPage& raster,
+                        std::string* error);
 
 }  // namespace escpreview

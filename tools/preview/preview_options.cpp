@@ -15,7 +15,8 @@ const char kUsage[] =
     "      --pins 24|9        head: 24 pins (default) or 9 pins\n"
     "      --lenient          skip unknown bytes and broken commands, and count them\n"
     "      --compare FILE.ras render at the raster's resolution and compare dot by dot;\n"
-    "                         PNG files only with -o\n"
+    "                         PNG files only with -o, then also PREFIX-N-diff.png for\n"
+    "                         a page that differs (red: missing, blue: extra)\n"
     "  -h, --help             this text\n"
     "Exit status: 0 success, 1 the pages differ from the raster, 2 any error.\n";
 

@@ -47,6 +47,7 @@ bool PreviewSession::TakePage(const Page& page) {
       out_ << DescribeComparison(rasterPagesRead_, pending_, comparison);
       missing_ += comparison.missing;
       extra_ += comparison.extra;
+      if (!comparison.identical() && !WriteDifference(page)) return false;
     } else {
       out_ << "  no raster page to compare with: " << page.canvas->dots() << " extra dots\n";
       extra_ += page.canvas->dots();
@@ -86,6 +87,18 @@ bool PreviewSession::WritePage(const Page& page) {
     return false;
   }
   out_ << "  wrote " << path << "\n";
+  return true;
+}
+
+bool PreviewSession::WriteDifference(const Page& page) {
+  if (options_.pngPrefix.empty()) return true;
+  std::string path = options_.pngPrefix + "-" + std::to_string(page.number) + "-diff.png";
+  std::string problem;
+  if (!WriteDifferencePng(path, *page.canvas, pending_, &problem)) {
+    error_ = problem;
+    return false;
+  }
+  out_ << "  wrote " << path << " (black: both, red: missing, blue: extra)\n";
   return true;
 }
 

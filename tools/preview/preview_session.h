@@ -44,6 +44,7 @@ class PreviewSession : public PageSink {
 
  private:
   bool WritePage(const Page& page);
+  bool WriteDifference(const Page& page);
 
   SessionOptions options_;
   std::ostream& out_;
