@@ -258,7 +258,8 @@ void Machine::CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t by
   const size_t perColumn = static_cast<size_t>(bytesPerColumn);
   for (size_t column = 1; column < columns; ++column) {
     const uint8_t* cell = bytes + column * perColumn;
-    for (size_t k = 0; k < perColumn; ++k) adjacentDots_ += __builtin_popcount(cell[k] & cell[k - perColumn]);
+    const uint8_t* before = cell - perColumn;
+    for (size_t k = 0; k < perColumn; ++k) adjacentDots_ += __builtin_popcount(cell[k] & before[k]);
   }
 }
 
