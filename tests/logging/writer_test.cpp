@@ -72,6 +72,8 @@ TEST(ProcessManager, StoppedAtExit) {
   // A child logs through the process manager as the filter does and exits
   // without stopping it: exit must end the writer thread and keep the line.
   TempDir dir;
+  marvlog::LogManager local;
+  local.freeLogData(local.makeLogData(0, marvlog::LOG_DEBUG));  // this thread's id is now known
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -87,7 +89,10 @@ TEST(ProcessManager, StoppedAtExit) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   const std::vector<std::string> lines = splitLines(readFile(dir.file("child.log")));
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_NE(lines[2].find("] LOG_DEBUG len: 7, colBytes: 21 writer_test.cpp:"), std::string::npos);
+  // The child's line carries the child's own thread id (its pid).
+  EXPECT_NE(lines[2].find(" [" + std::to_string(child) + "] LOG_DEBUG len: 7, colBytes: 21 writer_test.cpp:"),
+            std::string::npos)
+      << lines[2];
 }
 
 }  // namespace
