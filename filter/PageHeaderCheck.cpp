@@ -28,7 +28,7 @@ bool SupportedResolution(unsigned x, unsigned y) {
 
 HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
   const unsigned bits = h.cupsBitsPerColor;
-  const unsigned space = h.cupsColorSpace;
+  const unsigned space = RawField(h.cupsColorSpace);
   const bool additive = space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW;
   if (bits != 1 && bits != 8) return Refuse(Field("cupsBitsPerColor", bits, "is not supported (1 or 8)"));
   if (!additive && space != CUPS_CSPACE_K) {

@@ -7,7 +7,9 @@
 #include <cups/raster.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <type_traits>
 
 // Largest page bitmap accepted, in bytes. The biggest supported page (14.875
 // x 14 in at 360 x 360 dpi, 8-bit gray) needs about 27 MB.
@@ -36,3 +38,14 @@ struct HeaderVerdict {
 };
 
 HeaderVerdict CheckPageHeader(const cups_page_header2_t& header);
+
+// The 32 bits of a header field of enum type as the stream delivered them.
+// The raster library copies headers byte for byte, so such a field can hold
+// any value, and reading one outside its enum as the enum is undefined.
+template <typename Enum>
+unsigned RawField(const Enum& field) {
+  static_assert(std::is_enum<Enum>::value && sizeof(Enum) == sizeof(std::uint32_t), "a 32-bit enum field");
+  std::uint32_t value;
+  std::memcpy(&value, &field, sizeof value);
+  return value;
+}
