@@ -20,18 +20,6 @@ std::map<std::string, LoggerInfo> parse(const std::string& text) {
   return out;
 }
 
-TEST(ConfigText, Trim) {
-  const std::vector<std::pair<std::string, std::string>> trims = {
-      {"  key \t", "key"},      {"\r\n", ""}, {"a b", "a b"}, {"\xEF\xBB\xBF name ", "name"},
-      {"\xEF\xBB", "\xEF\xBB"},
-  };
-  for (const auto& c : trims) {
-    std::string text = c.first;
-    marvlog::trimLogConfig(text, "");
-    EXPECT_EQ(text, c.second);
-  }
-}
-
 TEST(ConfigText, ValueTable) {
   const std::vector<std::pair<const char*, const char*>> cases = {
       {"level = ALL", "level=0"},

@@ -127,15 +127,6 @@ TEST_F(LogLineTest, RefusedStatementsEvaluateAndWriteNothing) {
   ASSERT_NE(record, nullptr);
   EXPECT_FALSE(manager.pushLog(record, "f", 1));
   EXPECT_FALSE(fileExists(dir.file("t.log")));
-
-  // Accepted statements of both forms, once the logger is on again.
-  manager.enableLogger(id, true);
-  MARVLOG_FMT_TO(&manager, id, marvlog::LOG_WARN, "len: %d, colBytes: %d", 12, 3);
-  MARVLOG_STREAM_TO(&manager, id, marvlog::LOG_ERROR) << "pages " << 4 << ' ' << true;
-  const std::vector<std::string> lines = splitLines(readFile(dir.file("t.log")));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].substr(31, 42), "LOG_WARN len: 12, colBytes: 3 log_line_tes");
-  EXPECT_EQ(lines[1].substr(31, 32), "LOG_ERROR pages 4 true log_line_");
 }
 
 TEST(LogRecordPool, KeepsAtMostTwoHundredRecords) {
