@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "printer/MarvikESCP.h"
+
 namespace {
 
 std::string Field(const char* name, unsigned value, const char* why) {
@@ -46,6 +48,12 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
     std::snprintf(why, sizeof why, "exceeds the %llu pixels of cupsBytesPerLine = %u",
                   static_cast<unsigned long long>(pixelsPerLine), h.cupsBytesPerLine);
     return Refuse(Field("cupsWidth", h.cupsWidth, why));
+  }
+  if (h.cupsWidth > MarvikESCP::kMaxColumns) {
+    return Refuse(Field("cupsWidth", h.cupsWidth, "exceeds the columns one bit image can carry (65535)"));
+  }
+  if (h.cupsBytesPerLine > MarvikESCP::kMaxBytesPerLine) {
+    return Refuse(Field("cupsBytesPerLine", h.cupsBytesPerLine, "exceeds the encoder's line limit (1 MiB)"));
   }
   const std::uint64_t bytes = static_cast<std::uint64_t>(h.cupsBytesPerLine) * h.cupsHeight;
   if (bytes > kMaxPageBytes) {

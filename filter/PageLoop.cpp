@@ -35,36 +35,40 @@ void ReportError(std::FILE* status, JobOutcome& outcome, const char* format, int
 
 }  // namespace
 
-bool PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict, unsigned char* pixels,
-               PrinterOutput& out) {
+PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict, unsigned char* pixels,
+                     PrinterOutput& out) {
   DotMatrixPrinter::InitPageLength();
   DotMatrixPrinter printer(PIN_TYPE_24, static_cast<int32_t>(h.HWResolution[0]),
                            static_cast<int32_t>(h.HWResolution[1]));
   printer.SetPageLength(static_cast<int32_t>(h.PageSize[1]));
+  int32_t encoded = -1;
   switch (verdict.format) {
     case PixelFormat::kInvertedDots:
       InvertDots(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
-      printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
+      encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
       break;
     case PixelFormat::kDots:
-      printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
+      encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
       break;
     case PixelFormat::kGrayBlackHigh:
       FlipGray(pixels, verdict.pageBytes);
-      printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
+      encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
       break;
     case PixelFormat::kGrayWhiteHigh:
-      printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
+      encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
       break;
   }
+  // A page the encoder could not walk would go out as a blank sheet.
+  if (encoded < 0) return PageResult::kNotEncoded;
   std::vector<unsigned char> docStart, pageStart, body, pageEnd, docEnd;
   printer.StartDoc(docStart);
   printer.StartPage(pageStart);
   printer.Page(body);
   printer.EndPage(pageEnd);
   printer.EndDoc(docEnd);
-  return out.Write(docStart) && out.Write(pageStart) && out.Write(body) && out.Write(pageEnd) &&
-         out.Write(docEnd);
+  const bool written = out.Write(docStart) && out.Write(pageStart) && out.Write(body) && out.Write(pageEnd) &&
+                       out.Write(docEnd);
+  return written ? PageResult::kWritten : PageResult::kWriteFailed;
 }
 
 JobOutcome RunPageLoop(cups_raster_t* raster, PrinterOutput& out, std::FILE* status,
@@ -99,7 +103,13 @@ JobOutcome RunPageLoop(cups_raster_t* raster, PrinterOutput& out, std::FILE* sta
       }
       break;
     }
-    if (!PrintPage(header, verdict, pixels.get(), out)) {
+    const PageResult result = PrintPage(header, verdict, pixels.get(), out);
+    if (result == PageResult::kNotEncoded) {
+      ReportError(status, outcome, "ERROR: Page %d could not be encoded for the printer%s\n",
+                  outcome.pagesRead, "");
+      break;
+    }
+    if (result == PageResult::kWriteFailed) {
       ReportError(status, outcome, "ERROR: Could not send page %d to the printer: %s\n", outcome.pagesRead,
                   out.Error() ? std::strerror(out.Error()) : "the output accepted no bytes");
       break;

@@ -18,12 +18,14 @@ struct JobOutcome {
   int Status() const { return (failed || pagesRead == 0) ? 1 : 0; }
 };
 
+enum class PageResult { kWritten, kNotEncoded, kWriteFailed };
+
 // Builds the printer model for one page and writes its five buffers
 // (document start, page start, body, page end, document end) to `out`.
 // `pixels` holds verdict.pageBytes bytes and may be changed in place.
-// Returns false when a write fails.
-bool PrintPage(const cups_page_header2_t& header, const HeaderVerdict& verdict, unsigned char* pixels,
-               PrinterOutput& out);
+// Nothing is written when the encoder refuses the page.
+PageResult PrintPage(const cups_page_header2_t& header, const HeaderVerdict& verdict, unsigned char* pixels,
+                     PrinterOutput& out);
 
 // Runs the page loop until the stream ends, a page fails, or `canceled`
 // becomes non-zero (tested after a header is read and after a page is

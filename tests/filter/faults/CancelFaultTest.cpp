@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "FaultPages.h"
 
@@ -16,6 +19,7 @@ namespace {
 constexpr int kMoments = 200;
 constexpr int kPages = 4;
 constexpr unsigned kSeed = 20261206;
+constexpr int kWorkers = 4;
 
 mkraster::PageSpec CheckerStrip() {
   mkraster::PageSpec page;
@@ -25,48 +29,81 @@ mkraster::PageSpec CheckerStrip() {
   return page;
 }
 
+// Empty when a cancelled run obeyed the rules, else what it broke. Sets
+// `frames` to the whole frames written, or -1 when SIGTERM came before the
+// handler was installed and its default action ended the process.
+std::string CheckCancelledRun(const Outcome& run, const Bytes& frame, int& frames) {
+  frames = -1;
+  if (run.status == -1) return "the job hung";
+  if (run.status == 128 + SIGTERM) {
+    if (!run.out.empty() || run.err.find("PAGE:") != std::string::npos) return "killed after printing";
+    return "";
+  }
+  const int whole = static_cast<int>(run.out.size() / frame.size());
+  if (whole > kPages || run.out != Repeat(frame, whole)) {
+    return "not whole frames: " + std::to_string(run.out.size()) + " bytes";
+  }
+  frames = whole;
+  if (static_cast<int>(Count(run.err, "PAGE: ")) != whole) return "PAGE lines differ from frames: " + run.err;
+  if (run.err.find("ERROR:") != std::string::npos) return "a cancel is no error: " + run.err;
+  if (run.status != (whole > 0 ? 0 : 1)) return "status " + std::to_string(run.status);
+  return "";
+}
+
 TEST(CancelFaults, SigtermAtRandomMomentsLeavesWholeFramesAndAMatchingStatus) {
   const Bytes frame = FrameOf(CheckerStrip(), filtertest::Hex("1B 40 1C 43 D0 02 0D"));
   Sandbox sandbox;
   Job job;
   job.input = filtertest::MakeStream(CheckerStrip(), kPages);
-  job.tmp = Sandbox::PrivateTmpAvailable() ? TmpMode::kPrivate : TmpMode::kShared;
+  job.tmp = Sandbox::FastTmp();
   job.timeoutMs = 20000;
 
   const Outcome whole = sandbox.Run(job);
   ASSERT_EQ(whole.status, 0) << whole.err;
   ASSERT_TRUE(whole.out == Repeat(frame, kPages)) << filtertest::ToHex(whole.out);
+  Job onePage = job;
+  onePage.input = filtertest::MakeStream(CheckerStrip(), 1);
+  const Outcome single = sandbox.Run(onePage);
+  ASSERT_EQ(single.status, 0) << single.err;
 
-  // Moments spread over the start-up, every page and the clean-up of an
-  // uncancelled run of the same job.
+  // Start-up takes most of a short job, so a quarter of the moments spread
+  // over the whole run and the rest over the pages, as timed by an
+  // uncancelled run of four pages and one of one page.
+  const double perPage = std::max(0.0, (whole.seconds - single.seconds) / (kPages - 1));
+  const double pagesStart = std::max(0.0, single.seconds - perPage);
   std::mt19937 random(kSeed);
-  std::uniform_real_distribution<double> moment(0.0, whole.seconds * 1.1);
-  std::map<int, int> framesSeen;  // frames written -> runs
-  int killedBeforeHandler = 0;
-  for (int i = 0; i < kMoments; ++i) {
-    job.sigtermAfter = moment(random);
-    const Outcome run = sandbox.Run(job);
-    SCOPED_TRACE("SIGTERM after " + std::to_string(job.sigtermAfter) + " s");
-    ASSERT_NE(run.status, -1) << "the job hung";
-    if (run.status == 128 + SIGTERM) {
-      // Before the handler is in place the default action ends the process;
-      // nothing may have been printed by then.
-      ++killedBeforeHandler;
-      EXPECT_TRUE(run.out.empty());
-      EXPECT_EQ(run.err.find("PAGE:"), std::string::npos);
-      continue;
-    }
-    const int frames = frame.empty() ? 0 : static_cast<int>(run.out.size() / frame.size());
-    ASSERT_LE(frames, kPages);
-    ASSERT_TRUE(run.out == Repeat(frame, frames)) << "not whole frames: " << run.out.size() << " bytes";
-    EXPECT_EQ(static_cast<int>(Count(run.err, "PAGE: ")), frames) << run.err;
-    EXPECT_EQ(run.err.find("ERROR:"), std::string::npos) << run.err;
-    EXPECT_EQ(run.status, frames > 0 ? 0 : 1);
-    ++framesSeen[frames];
+  std::uniform_real_distribution<double> anyMoment(0.0, whole.seconds * 1.1);
+  std::uniform_real_distribution<double> pageMoment(pagesStart, whole.seconds);
+  std::vector<double> moments(kMoments);
+  for (int i = 0; i < kMoments; ++i) moments[i] = i % 4 == 0 ? anyMoment(random) : pageMoment(random);
+
+  // Each worker has its own sandbox and every run its own /tmp, so runs
+  // overlap without sharing a log; most of a run is the filter waiting.
+  std::vector<int> frames(kMoments, -1);  // -1: ended by SIGTERM's default action
+  std::vector<std::string> faults(kMoments);
+  std::vector<std::thread> workers;
+  for (int w = 0; w < kWorkers; ++w) {
+    workers.emplace_back([&, w] {
+      Sandbox own;
+      for (int i = w; i < kMoments; i += kWorkers) {
+        Job cancelled = job;
+        cancelled.sigtermAfter = moments[i];
+        faults[i] = CheckCancelledRun(own.Run(cancelled), frame, frames[i]);
+      }
+    });
   }
-  std::cout << "SIGTERM moments over " << whole.seconds * 1.1 << " s: " << killedBeforeHandler
-            << " before the handler;";
-  for (const auto& seen : framesSeen) std::cout << " " << seen.second << " with " << seen.first << " frames;";
+  for (std::thread& worker : workers) worker.join();
+
+  std::map<int, int> framesSeen;  // frames written (-1: killed early) -> runs
+  for (int i = 0; i < kMoments; ++i) {
+    EXPECT_EQ(faults[i], "") << "SIGTERM after " << moments[i] << " s";
+    ++framesSeen[frames[i]];
+  }
+  std::cout << "SIGTERM moments over " << whole.seconds * 1.1 << " s (pages from " << pagesStart << " s):";
+  for (const auto& seen : framesSeen) {
+    std::cout << " " << seen.second << (seen.first < 0 ? " before the handler" : " with ")
+              << (seen.first < 0 ? "" : std::to_string(seen.first) + " frames") << ";";
+  }
   std::cout << "\n";
   EXPECT_LT(framesSeen[kPages], kMoments) << "no SIGTERM cut a job short";
 }

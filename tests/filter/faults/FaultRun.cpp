@@ -5,7 +5,6 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,6 +89,7 @@ struct ChildPlan {
   int error = -1;
   const char* tmpHost = nullptr;
   bool readOnly = false;
+  bool scratch = false;
   bool asNobody = false;
 };
 
@@ -97,9 +97,10 @@ struct ChildPlan {
   if (plan.tmpHost != nullptr) {
     if (::unshare(CLONE_NEWNS) != 0) _exit(kChildSetupFailed);
     if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(kChildSetupFailed);
-    if (::mount(plan.tmpHost, "/tmp", nullptr, MS_BIND, nullptr) != 0) _exit(kChildSetupFailed);
-    if (plan.readOnly &&
-        ::mount(nullptr, "/tmp", nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+    const int mounted = plan.scratch ? ::mount("marvik-tmp", "/tmp", "tmpfs", 0, "mode=1777")
+                                     : ::mount(plan.tmpHost, "/tmp", nullptr, MS_BIND, nullptr);
+    if (mounted != 0) _exit(kChildSetupFailed);
+    if (plan.readOnly && ::mount(nullptr, "/tmp", nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
       _exit(kChildSetupFailed);
     }
   }
@@ -158,7 +159,24 @@ int OpenOutput(const Job& job, const std::string& file, int& parentEnd) {
   return -1;
 }
 
-// Waits for the child, sending the SIGTERM on time and killing a hung one.
+// The peak resident memory of the running filter, from the kernel's
+// high-water mark of its address space; 0 before the program is executed
+// (until then the child is a copy of this test and its memory).
+long PeakRssKb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  bool isFilter = false;
+  while (std::getline(status, line)) {
+    if (line.rfind("Name:", 0) == 0) isFilter = line.find("rastertomarvik") != std::string::npos;
+    if (line.rfind("VmHWM:", 0) == 0) return isFilter ? std::atol(line.c_str() + 6) : 0;
+  }
+  return 0;
+}
+
+// Waits for the child, sending the SIGTERM on time, sampling its peak
+// memory and killing a hung one. The exit status of a wait cannot carry the
+// peak: the kernel counts the memory of this test, which the child was a
+// copy of before it ran the filter.
 int Reap(pid_t pid, const Job& job, Clock::time_point start, long& peakRssKb) {
   const auto deadline = start + std::chrono::milliseconds(job.timeoutMs);
   const auto termAt = start + std::chrono::duration_cast<Clock::duration>(
@@ -166,10 +184,9 @@ int Reap(pid_t pid, const Job& job, Clock::time_point start, long& peakRssKb) {
   bool termSent = job.sigtermAfter < 0;
   for (;;) {
     int status = 0;
-    struct rusage usage {};
-    const pid_t done = ::wait4(pid, &status, WNOHANG, &usage);
+    if (job.samplePeakRss) peakRssKb = std::max(peakRssKb, PeakRssKb(pid));
+    const pid_t done = ::waitpid(pid, &status, WNOHANG);
     if (done == pid) {
-      peakRssKb = usage.ru_maxrss;
       return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     const auto now = Clock::now();
@@ -179,10 +196,10 @@ int Reap(pid_t pid, const Job& job, Clock::time_point start, long& peakRssKb) {
     }
     if (now >= deadline) {
       ::kill(pid, SIGKILL);
-      ::wait4(pid, &status, 0, nullptr);
+      ::waitpid(pid, &status, 0);
       return -1;
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(termSent ? 1000 : 100));
+    std::this_thread::sleep_for(std::chrono::microseconds(termSent ? 500 : 100));
   }
 }
 
@@ -240,6 +257,7 @@ Outcome Sandbox::Run(const Job& job) const {
   BuildCommand(plan, job);
   plan.tmpHost = job.tmp == TmpMode::kShared ? nullptr : tmp_.c_str();
   plan.readOnly = job.tmp == TmpMode::kPrivateReadOnly;
+  plan.scratch = job.tmp == TmpMode::kScratch;
   plan.asNobody = job.asNobody;
 
   const std::string outPath = dir_ + "/stdout";

@@ -19,16 +19,17 @@ enum class TmpMode {
   kShared,           // the machine's /tmp
   kPrivate,          // the sandbox's own folder, mounted over /tmp for this run only
   kPrivateReadOnly,  // the same folder, read-only
+  kScratch,          // an empty tmpfs of its own, gone with the run
 };
 
 // Where standard output goes.
 enum class OutputMode {
-  kFile,           // a scratch file the test reads afterwards
-  kClosed,         // descriptor 1 closed
-  kNoReader,       // a pipe whose read end is closed before the start
-  kReaderLeaves,   // a pipe whose reader takes `readerKeeps` bytes and goes
-  kDevFull,        // every write fails with ENOSPC
-  kDevNull,        // every byte is accepted and dropped
+  kFile,          // a scratch file the test reads afterwards
+  kClosed,        // descriptor 1 closed
+  kNoReader,      // a pipe whose read end is closed before the start
+  kReaderLeaves,  // a pipe whose reader takes `readerKeeps` bytes and goes
+  kDevFull,       // every write fails with ENOSPC
+  kDevNull,       // every byte is accepted and dropped
 };
 
 struct Job {
@@ -40,18 +41,19 @@ struct Job {
   OutputMode output = OutputMode::kFile;
   std::size_t readerKeeps = 0;
   TmpMode tmp = TmpMode::kShared;
-  bool asNobody = false;          // drop to uid/gid 65534 before the start
-  double sigtermAfter = -1;       // >= 0: seconds from the start to a SIGTERM
-  std::vector<std::string> env;   // extra NAME=VALUE entries
-  int timeoutMs = 30000;          // longer than this counts as a hang
+  bool asNobody = false;         // drop to uid/gid 65534 before the start
+  double sigtermAfter = -1;      // >= 0: seconds from the start to a SIGTERM
+  std::vector<std::string> env;  // extra NAME=VALUE entries
+  bool samplePeakRss = false;    // follow the filter's peak memory
+  int timeoutMs = 30000;         // longer than this counts as a hang
 };
 
 struct Outcome {
   bool started = false;
-  int status = -1;  // exit status, 128 + signal number, or -1 for a hang
-  Bytes out;        // standard output (kFile only)
-  std::string err;  // standard error
-  long peakRssKb = 0;
+  int status = -1;     // exit status, 128 + signal number, or -1 for a hang
+  Bytes out;           // standard output (kFile only)
+  std::string err;     // standard error
+  long peakRssKb = 0;  // when sampled: the last high-water mark seen before the exit
   double seconds = 0;
 };
 
@@ -67,6 +69,9 @@ class Sandbox {
   // Whether this process may give a child its own /tmp (root, mount
   // namespaces allowed).
   static bool PrivateTmpAvailable();
+  // A /tmp in memory when available: every log line is synced to disk, and
+  // a disk-backed /tmp would make long jobs take minutes.
+  static TmpMode FastTmp() { return PrivateTmpAvailable() ? TmpMode::kScratch : TmpMode::kShared; }
 
   Outcome Run(const Job& job) const;
 

@@ -35,7 +35,7 @@ TEST(InputFaults, ARasterStreamInOneBytePiecesWithStallsPrintsTheSameBytes) {
     // Stalls inside the sync word, inside and right after the first header,
     // inside the first bitmap and at the middle of the stream.
     job.stallAt = {2, 700, kSyncBytes + kHeaderBytes, kSyncBytes + kHeaderBytes + 1000, job.input.size() / 2};
-    job.tmp = Sandbox::PrivateTmpAvailable() ? TmpMode::kPrivate : TmpMode::kShared;
+    job.tmp = Sandbox::FastTmp();
     const Outcome run = sandbox.Run(job);
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -75,16 +75,16 @@ TEST(InputFaults, ExtremePageShapesPrintWholeFrames) {
   } const cases[] = {
       // 8000 points: FS C 0x9C40 (40000/360 inch); the body from the encoder.
       {"20,000 rows", LongPage(), FrameOf(LongPage(), filtertest::Hex("1B 40 1C 43 40 9C 0D"))},
-      // 1 point is below one line: no page-length command. One column at
-      // 180 dpi, 24 pins: ESC * 39, 1 column, the dot in the top pin.
-      {"1 x 1 pixel", DotPage(), filtertest::Hex("1B 40 0D  1B 2A 27 01 00 80 00 00  0D  0C 1B 40")},
+      // 1 point is below one line: no page-length command. The band: CR,
+      // then ESC * 39 (24 pins, 180 dpi), 1 column, the dot in the top pin.
+      {"1 x 1 pixel", DotPage(), filtertest::Hex("1B 40 0D  0D 1B 2A 27 01 00 80 00 00  0C 1B 40")},
   };
   Sandbox sandbox;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Job job;
     job.input = filtertest::MakeStream(c.page, 1);
-    job.tmp = Sandbox::PrivateTmpAvailable() ? TmpMode::kPrivate : TmpMode::kShared;
+    job.tmp = Sandbox::FastTmp();
     const Outcome run = sandbox.Run(job);
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.status, 0) << run.err;

@@ -30,7 +30,9 @@ void ExpectThisJobLogged(const std::string& tmp) {
   EXPECT_EQ(log.find("STALE"), std::string::npos) << "the previous job's log is emptied";
 }
 
-void PlantStaleLog(const std::string& tmp) { WriteFile(tmp + kLogName, "STALE line\r\n"); }
+void PlantStaleLog(const std::string& tmp) {
+  WriteFile(tmp + kLogName, "STALE line\r\n");
+}
 
 void PlantLinkToFile(const std::string& tmp) {
   WriteFile(tmp + "/precious", kPrecious);
@@ -49,7 +51,8 @@ void PlantDanglingLink(const std::string& tmp) {
 }
 
 void ExpectNothingMadeThroughLink(const std::string& tmp) {
-  EXPECT_NE(::access((tmp + "/made-through-link").c_str(), F_OK), 0) << "no file is created at a link's target";
+  EXPECT_NE(::access((tmp + "/made-through-link").c_str(), F_OK), 0)
+      << "no file is created at a link's target";
 }
 
 void PlantDirectory(const std::string& tmp) {
@@ -57,18 +60,26 @@ void PlantDirectory(const std::string& tmp) {
   WriteFile(tmp + kLogName + "/inside", kPrecious);
 }
 
-void ExpectDirectoryKept(const std::string& tmp) { EXPECT_EQ(ReadFile(tmp + kLogName + "/inside"), kPrecious); }
+void ExpectDirectoryKept(const std::string& tmp) {
+  EXPECT_EQ(ReadFile(tmp + kLogName + "/inside"), kPrecious);
+}
 
-void PlantFifo(const std::string& tmp) { ASSERT_EQ(::mkfifo((tmp + kLogName).c_str(), 0666), 0); }
+void PlantFifo(const std::string& tmp) {
+  ASSERT_EQ(::mkfifo((tmp + kLogName).c_str(), 0666), 0);
+}
 
 void PlantRootsLog(const std::string& tmp) {
   WriteFile(tmp + kLogName, kPrecious);
   ::chmod((tmp + kLogName).c_str(), 0644);
 }
 
-void ExpectRootsLogUntouched(const std::string& tmp) { EXPECT_EQ(ReadFile(tmp + kLogName), kPrecious); }
+void ExpectRootsLogUntouched(const std::string& tmp) {
+  EXPECT_EQ(ReadFile(tmp + kLogName), kPrecious);
+}
 
-void LockTmp(const std::string& tmp) { ::chmod(tmp.c_str(), 0555); }
+void LockTmp(const std::string& tmp) {
+  ::chmod(tmp.c_str(), 0555);
+}
 
 void ExpectNoLog(const std::string& tmp) {
   EXPECT_NE(::access((tmp + kLogName).c_str(), F_OK), 0);
@@ -81,7 +92,8 @@ const LogCase kLogCases[] = {
     {"log path links to nothing", TmpMode::kPrivate, false, PlantDanglingLink, ExpectNothingMadeThroughLink},
     {"log path is a directory", TmpMode::kPrivate, false, PlantDirectory, ExpectDirectoryKept},
     {"log path is a FIFO", TmpMode::kPrivate, false, PlantFifo, Nothing},
-    {"log file is root's, job runs as nobody", TmpMode::kPrivate, true, PlantRootsLog, ExpectRootsLogUntouched},
+    {"log file is root's, job runs as nobody", TmpMode::kPrivate, true, PlantRootsLog,
+     ExpectRootsLogUntouched},
     {"/tmp not writable for the job's user", TmpMode::kPrivate, true, LockTmp, ExpectNoLog},
     {"/tmp mounted read-only", TmpMode::kPrivateReadOnly, false, Nothing, ExpectNoLog},
 };

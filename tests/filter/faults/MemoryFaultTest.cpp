@@ -24,10 +24,11 @@ Outcome RunPages(const Sandbox& sandbox, int pages) {
   Job job;
   job.input = filtertest::MakeStream(MemoPage(), pages);
   job.output = OutputMode::kDevNull;
-  job.tmp = Sandbox::PrivateTmpAvailable() ? TmpMode::kPrivate : TmpMode::kShared;
+  job.tmp = Sandbox::FastTmp();
   // AddressSanitizer parks freed blocks in a quarantine of up to 256 MB,
   // which would measure the sanitizer instead of the filter.
   job.env = {"ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=0:thread_local_quarantine_size_kb=0"};
+  job.samplePeakRss = true;
   job.timeoutMs = 240000;
   return sandbox.Run(job);
 }

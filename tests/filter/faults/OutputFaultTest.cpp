@@ -45,7 +45,7 @@ TEST(OutputFaults, AJobThatCannotBeDeliveredFailsWithAReason) {
     job.input = stream;
     job.output = c.output;
     job.readerKeeps = c.readerKeeps;
-    job.tmp = Sandbox::PrivateTmpAvailable() ? TmpMode::kPrivate : TmpMode::kShared;
+    job.tmp = Sandbox::FastTmp();
     job.timeoutMs = 20000;
     const Outcome run = sandbox.Run(job);
     ASSERT_TRUE(run.started);
@@ -61,7 +61,7 @@ TEST(OutputFaults, ADiscardingOutputIsNoFailure) {
   Job job;
   job.input = filtertest::MakeStream(WideBlackPage(), 6);
   job.output = OutputMode::kDevNull;
-  job.tmp = Sandbox::PrivateTmpAvailable() ? TmpMode::kPrivate : TmpMode::kShared;
+  job.tmp = Sandbox::FastTmp();
   const Outcome run = sandbox.Run(job);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Count(run.err, "PAGE: "), 6u);
