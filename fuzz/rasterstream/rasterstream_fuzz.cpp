@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "filter/PageLoop.h"
 #include "filter/PrinterOutput.h"
@@ -40,6 +41,22 @@ std::FILE* QuietSetUp() {
 }
 
 }  // namespace
+
+// libcups sizes its own line buffers from a header before the filter sees
+// the header, so a header claiming lines of gigabytes makes libcups ask for
+// gigabytes (untouched, so no real memory is used). libFuzzer would stop on
+// that request as out-of-memory although our code allocates nothing yet; its
+// malloc limit is raised above such requests, while the RSS limit still
+// catches memory that is really used.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static std::vector<char*> args(*argv, *argv + *argc);
+  static char mallocLimit[] = "-malloc_limit_mb=20000";
+  args.insert(args.begin() + 1, mallocLimit);
+  args.push_back(nullptr);
+  *argc = static_cast<int>(args.size()) - 1;
+  *argv = args.data();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::FILE* const status = QuietSetUp();
