@@ -124,8 +124,14 @@ struct ChildPlan {
 
 void BuildCommand(ChildPlan& plan, const Job& job) {
   plan.argStore = {MARVIK_FILTER_BINARY, "77", "tester", "fault job", "1", "media=Letter"};
+  // The job's own entries replace inherited ones of the same name.
+  std::vector<std::string> replaced = {"PPD="};
+  for (const std::string& extra : job.env) replaced.push_back(extra.substr(0, extra.find('=') + 1));
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "PPD=", 4) != 0) plan.envStore.emplace_back(*e);
+    const bool keep = std::none_of(replaced.begin(), replaced.end(), [e](const std::string& name) {
+      return std::strncmp(*e, name.c_str(), name.size()) == 0;
+    });
+    if (keep) plan.envStore.emplace_back(*e);
   }
   plan.envStore.emplace_back(std::string("PPD=") + MARVIK_TEST_PPD);
   for (const std::string& extra : job.env) plan.envStore.push_back(extra);
