@@ -147,6 +147,7 @@ class MarvikESCP {
   bool UsesFineFeed() const;
   bool UsesDoublePass() const;
   int32_t HorizontalStep() const;
+  int32_t HorizontalStepUnits() const;
   bool CanEncode(uint64_t bytesPerLine, uint64_t width, unsigned passes) const;
   // Encodes one band whose first `rows` rows lie in the bitmap; rows below
   // them are white.

@@ -2,6 +2,7 @@
 // as tall as one sweep of the head, and each band is sent as bit images with
 // the long white runs skipped by absolute head positioning.
 #include <algorithm>
+#include <numeric>
 
 #include "logging/marvlog.h"
 #include "printer/BandTranspose.h"
@@ -17,9 +18,22 @@ bool MarvikESCP::UsesDoublePass() const {
 }
 
 int32_t MarvikESCP::HorizontalStep() const {
-  // Columns per 1/60 inch. Below 60 dpi there is no whole step; 1 keeps the
-  // arithmetic defined (the page walk refuses such a resolution anyway).
-  return std::max(1, dpiX / 60);
+  // The fewest columns that make a whole number of 1/60 inch, the unit of
+  // ESC $: one unit at 120, 180 and 360 dpi, but three units of 8 columns at
+  // 160 dpi and of 4 columns at 80 dpi. Below 60 dpi there is no whole step;
+  // 1 keeps the arithmetic defined (the page walk refuses such a resolution).
+  if (dpiX < 60) {
+    return 1;
+  }
+  return dpiX / std::gcd(dpiX, 60);
+}
+
+int32_t MarvikESCP::HorizontalStepUnits() const {
+  // ESC $ units (1/60 inch) in one HorizontalStep.
+  if (dpiX < 60) {
+    return 1;
+  }
+  return 60 / std::gcd(dpiX, 60);
 }
 
 bool MarvikESCP::CanEncode(uint64_t bytesPerLine, uint64_t width, unsigned passes) const {
@@ -212,7 +226,7 @@ void MarvikESCP::OneLineToBytesSingle(const unsigned char* columns, const std::v
     const int32_t end = whiteArea[i + 1];
     AddGraphic(columns + next * stride, start > next ? start - next : 0, stride);
     if (end < len) {
-      AddHorizontal(static_cast<uint64_t>(end / step));
+      AddHorizontal(static_cast<uint64_t>(end / step) * static_cast<uint64_t>(HorizontalStepUnits()));
     }
     // ESC $ leaves the head at column `end` (a white column, rounded down to
     // a whole step), so the next image starts with that very column.

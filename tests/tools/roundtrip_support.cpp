@@ -169,11 +169,11 @@ RasterPage RandomPage(Resolution r, std::mt19937& rng) {
   return page;
 }
 
-std::vector<uint8_t> EncodeInProcess(const RasterPage& page) {
+std::vector<uint8_t> EncodeInProcess(const RasterPage& page, int pins) {
   // The encoder logs every band; these tests look at its bytes only.
   marvlog::ILogManager::getRef().enableLogger(marvlog::MARVLOG_MAIN_LOGGER_ID, false);
   DotMatrixPrinter::InitPageLength();
-  DotMatrixPrinter printer(PIN_TYPE_24, page.resolution.x, page.resolution.y);
+  DotMatrixPrinter printer(static_cast<pin_type_e>(pins), page.resolution.x, page.resolution.y);
   printer.SetPageLength(static_cast<int>(page.height * 72.0 / page.resolution.y + 0.5));
   printer.SetPage(page.bits.data(), page.bytesPerLine, page.width, page.height);
   std::vector<uint8_t> stream;
@@ -241,10 +241,12 @@ std::string Outcome::Describe() const {
   return text.empty() ? "identical" : text;
 }
 
-Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster) {
+Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster,
+                            escpreview::Head head) {
   Outcome outcome;
   ComparingSink sink(raster, &outcome);
   escpreview::InterpreterOptions options;
+  options.head = head;
   outcome.run = escpreview::Interpret(stream.data(), stream.size(), options, sink);
   if (outcome.run.ok() && outcome.pages.size() < raster.size()) {
     outcome.unmatchedPages += static_cast<int32_t>(raster.size() - outcome.pages.size());

@@ -30,7 +30,8 @@ RasterPage RandomPage(Resolution resolution, std::mt19937& rng);
 
 // The printer bytes of one page, framed as the filter frames it, from the
 // printer library in this process.
-std::vector<uint8_t> EncodeInProcess(const RasterPage& page);
+// `pins` is the head the printer model is built for (the filter uses 24).
+std::vector<uint8_t> EncodeInProcess(const RasterPage& page, int pins = 24);
 
 struct Outcome {
   escpreview::RunResult run;
@@ -40,9 +41,10 @@ struct Outcome {
   std::string Describe() const;
 };
 
-// Interprets `stream` on a 24-pin head, rendering page i at the resolution
-// of raster page i, and compares.
-Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster);
+// Interprets `stream` on a 24-pin head (or the given one), rendering page i
+// at the resolution of raster page i, and compares.
+Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster,
+                            escpreview::Head head = escpreview::Head::kPins24);
 
 }  // namespace roundtrip
 

@@ -36,6 +36,28 @@ INSTANTIATE_TEST_SUITE_P(PpdResolutions, InProcessRoundTrip,
                          testing::Combine(testing::ValuesIn(kPpdResolutions), testing::ValuesIn(kPatterns)),
                          PatternCaseName);
 
+// The 9-pin head: ESC $ counts 1/60 inch, which is no whole number of
+// columns at 160 or 80 dpi, so skipped white runs must end on a column that
+// is (8 or 4 columns = 3 units).
+const Resolution kNinePinResolutions[] = {{160, 144}, {160, 72}, {80, 72}};
+const Pattern kNinePinPatterns[] = {Pattern::kBlack, Pattern::kText, Pattern::kGrid, Pattern::kWhiteRuns,
+                                    Pattern::kBottomRight};
+
+class NinePinRoundTrip : public testing::TestWithParam<PatternCase> {};
+
+TEST_P(NinePinRoundTrip, EveryDotLandsWhereThePageHadIt) {
+  std::mt19937 rng(9);
+  RasterPage page = MakePage(std::get<1>(GetParam()), std::get<0>(GetParam()), rng);
+  Outcome outcome = InterpretAndCompare(EncodeInProcess(page, 9), {page}, escpreview::Head::kPins9);
+  EXPECT_TRUE(outcome.identical()) << outcome.Describe();
+  EXPECT_EQ(outcome.pages.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(NinePinResolutions, NinePinRoundTrip,
+                         testing::Combine(testing::ValuesIn(kNinePinResolutions),
+                                          testing::ValuesIn(kNinePinPatterns)),
+                         PatternCaseName);
+
 // Random pages, reproducible from the seed printed on failure; set
 // ESCP_PREVIEW_SEED to replay or explore another sequence.
 TEST(RoundTripProperty, RandomPagesRoundTripExactly) {
