@@ -43,14 +43,16 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 // Feeds the job's input in chunks with its pauses and stalls, then closes
 // the pipe so the filter sees the end of the stream.
 void Feed(int fd, const Job& job) {
+  std::vector<std::size_t> stalls = job.stallAt;
+  std::sort(stalls.begin(), stalls.end());
   std::size_t done = 0;
   std::size_t nextStall = 0;
   int chunks = 0;
   const std::size_t chunk = std::max<std::size_t>(job.chunk, 1);
   while (done < job.input.size()) {
     std::size_t size = std::min(chunk, job.input.size() - done);
-    if (nextStall < job.stallAt.size() && job.stallAt[nextStall] >= done) {
-      size = std::min(size, job.stallAt[nextStall] - done);
+    if (nextStall < stalls.size() && stalls[nextStall] >= done) {
+      size = std::min(size, stalls[nextStall] - done);
       if (size == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         ++nextStall;
