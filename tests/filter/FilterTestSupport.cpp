@@ -40,13 +40,13 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 
 Bytes MakeStream(const mkraster::PageSpec& page, int pages, int version, bool raw) {
-  mkraster::StreamSpec spec;
-  spec.version = version;
-  spec.rawHeader = raw;
-  spec.pages.assign(static_cast<std::size_t>(pages), page);
+  mkraster::StreamSpec request;
+  request.version = version;
+  request.rawHeader = raw;
+  request.pages.assign(static_cast<std::size_t>(pages), page);
   Bytes out;
   std::string error;
-  if (!mkraster::BuildRasterStream(spec, out, error)) std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
+  if (!mkraster::BuildRasterStream(request, out, error)) std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
   return out;
 }
 

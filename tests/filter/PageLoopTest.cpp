@@ -420,13 +420,13 @@ TEST(RunPageLoop, HalftonesMidGray) {
 
 // A stream of a good page followed by one built from `second`.
 Bytes GoodThenBad(const mkraster::PageSpec& second, long long cutBytes = 0) {
-  mkraster::StreamSpec spec;
-  spec.rawHeader = true;
-  spec.pages = {SmallPage(), second};
-  spec.cutBytes = cutBytes;
+  mkraster::StreamSpec request;
+  request.rawHeader = true;
+  request.pages = {SmallPage(), second};
+  request.cutBytes = cutBytes;
   Bytes out;
   std::string error;
-  EXPECT_TRUE(mkraster::BuildRasterStream(spec, out, error)) << error;
+  EXPECT_TRUE(mkraster::BuildRasterStream(request, out, error)) << error;
   return out;
 }
 

@@ -165,10 +165,10 @@ std::vector<std::uint8_t> RenderPage(const cups_page_header2_t& h, const PageSpe
   return pixels;
 }
 
-bool BuildRasterStream(const StreamSpec& spec, std::vector<std::uint8_t>& out, std::string& error) {
+bool BuildRasterStream(const StreamSpec& request, std::vector<std::uint8_t>& out, std::string& error) {
   out.clear();
   std::vector<cups_page_header2_t> headers;
-  for (const PageSpec& page : spec.pages) {
+  for (const PageSpec& page : request.pages) {
     cups_page_header2_t h = LayoutHeader(page);
     for (const auto& kv : page.overrides) {
       if (!ApplyOverride(h, kv.first, kv.second)) {
@@ -178,8 +178,8 @@ bool BuildRasterStream(const StreamSpec& spec, std::vector<std::uint8_t>& out, s
     }
     headers.push_back(h);
   }
-  if (spec.rawHeader) {
-    if (spec.version != 3) {
+  if (request.rawHeader) {
+    if (request.version != 3) {
       error = "raw headers are written as version 3 only";
       return false;
     }
@@ -187,18 +187,18 @@ bool BuildRasterStream(const StreamSpec& spec, std::vector<std::uint8_t>& out, s
     AppendRaw(out, &sync, sizeof sync);
     for (std::size_t i = 0; i < headers.size(); ++i) {
       AppendRaw(out, &headers[i], sizeof headers[i]);
-      const std::vector<std::uint8_t> pixels = RenderPage(headers[i], spec.pages[i]);
+      const std::vector<std::uint8_t> pixels = RenderPage(headers[i], request.pages[i]);
       AppendRaw(out, pixels.data(), pixels.size());
     }
   } else {
-    const cups_mode_t mode = spec.version == 2 ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE;
+    const cups_mode_t mode = request.version == 2 ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE;
     std::unique_ptr<cups_raster_t, RasterCloser> raster(cupsRasterOpenIO(AppendToVector, &out, mode));
     if (!raster) {
       error = "cannot open a raster stream for writing";
       return false;
     }
     for (std::size_t i = 0; i < headers.size(); ++i) {
-      std::vector<std::uint8_t> pixels = RenderPage(headers[i], spec.pages[i]);
+      std::vector<std::uint8_t> pixels = RenderPage(headers[i], request.pages[i]);
       if (!cupsRasterWriteHeader2(raster.get(), &headers[i]) ||
           cupsRasterWritePixels(raster.get(), pixels.data(), static_cast<unsigned>(pixels.size())) !=
               pixels.size()) {
@@ -207,11 +207,11 @@ bool BuildRasterStream(const StreamSpec& spec, std::vector<std::uint8_t>& out, s
       }
     }
   }
-  if (spec.keepBytes >= 0 && static_cast<std::uint64_t>(spec.keepBytes) < out.size()) {
-    out.resize(static_cast<std::size_t>(spec.keepBytes));
+  if (request.keepBytes >= 0 && static_cast<std::uint64_t>(request.keepBytes) < out.size()) {
+    out.resize(static_cast<std::size_t>(request.keepBytes));
   }
-  if (spec.cutBytes > 0)
-    out.resize(out.size() > static_cast<std::uint64_t>(spec.cutBytes) ? out.size() - spec.cutBytes : 0);
+  if (request.cutBytes > 0)
+    out.resize(out.size() > static_cast<std::uint64_t>(request.cutBytes) ? out.size() - request.cutBytes : 0);
   return true;
 }
 

@@ -60,6 +60,6 @@ bool ApplyOverride(cups_page_header2_t& header, const std::string& field, const 
 std::vector<std::uint8_t> RenderPage(const cups_page_header2_t& header, const PageSpec& page);
 
 // Builds the whole stream into `out`.
-bool BuildRasterStream(const StreamSpec& spec, std::vector<std::uint8_t>& out, std::string& error);
+bool BuildRasterStream(const StreamSpec& request, std::vector<std::uint8_t>& out, std::string& error);
 
 }  // namespace mkraster
