@@ -79,6 +79,21 @@ void ReadThenLeave(int fd, std::size_t keep) {
   ::close(fd);
 }
 
+// Closes a descriptor when the run is over.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 // Everything the child needs, prepared before fork so that the child only
 // makes system calls.
 struct ChildPlan {
@@ -89,6 +104,7 @@ struct ChildPlan {
   int input = -1;
   int output = -1;  // -1: close descriptor 1
   int error = -1;
+  int binary = -1;  // the filter program, opened before /tmp is replaced
   const char* tmpHost = nullptr;
   bool readOnly = false;
   bool scratch = false;
@@ -120,11 +136,11 @@ struct ChildPlan {
   ::dup2(plan.error, 2);
   ::signal(SIGPIPE, SIG_DFL);  // the filter must cope with a vanished reader by itself
   ::signal(SIGTERM, SIG_DFL);
-  ::execve(plan.argv[0], plan.argv.data(), plan.envp.data());
+  ::fexecve(plan.binary, plan.argv.data(), plan.envp.data());
   _exit(127);
 }
 
-void BuildCommand(ChildPlan& plan, const Job& job) {
+void BuildCommand(ChildPlan& plan, const Job& job, const std::string& ppdPath) {
   plan.argStore = {MARVIK_FILTER_BINARY, "77", "tester", "fault job", "1", "media=Letter"};
   // The job's own entries replace inherited ones of the same name.
   std::vector<std::string> replaced = {"PPD="};
@@ -135,7 +151,7 @@ void BuildCommand(ChildPlan& plan, const Job& job) {
     });
     if (keep) plan.envStore.emplace_back(*e);
   }
-  plan.envStore.emplace_back(std::string("PPD=") + MARVIK_TEST_PPD);
+  plan.envStore.emplace_back("PPD=" + ppdPath);
   for (const std::string& extra : job.env) plan.envStore.push_back(extra);
   for (std::string& a : plan.argStore) plan.argv.push_back(&a[0]);
   plan.argv.push_back(nullptr);
@@ -262,7 +278,15 @@ Outcome Sandbox::Run(const Job& job) const {
   Outcome outcome;
   ::signal(SIGPIPE, SIG_IGN);  // feeding a filter that has stopped reading must not end the test
   ChildPlan plan;
-  BuildCommand(plan, job);
+  // The filter and its PPD may lie under /tmp (a build folder there), which
+  // the child's private /tmp hides: it gets them as descriptors opened now.
+  // The PPD's stays open across exec, and the filter reads it by its
+  // /proc/self/fd name.
+  const FileDescriptor binary(::open(MARVIK_FILTER_BINARY, O_RDONLY | O_CLOEXEC));
+  const FileDescriptor ppd(::open(MARVIK_TEST_PPD, O_RDONLY));
+  if (binary.get() < 0 || ppd.get() < 0) return outcome;
+  plan.binary = binary.get();
+  BuildCommand(plan, job, "/proc/self/fd/" + std::to_string(ppd.get()));
   plan.tmpHost = job.tmp == TmpMode::kShared ? nullptr : tmp_.c_str();
   plan.readOnly = job.tmp == TmpMode::kPrivateReadOnly;
   plan.scratch = job.tmp == TmpMode::kScratch;
