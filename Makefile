@@ -12,7 +12,7 @@ PACKAGES := g++ make cmake ninja-build pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libcups2-dev libcupsimage2-dev libpng-dev \
             cups cups-client cups-filters cups-ppdc ghostscript poppler-utils \
-            clang-format
+            clang-format time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 .PHONY: all deps build test test-plain test-asan test-tsan demo install format-check fuzz fuzz-deps clean
@@ -61,8 +61,7 @@ fuzz-deps:
 
 fuzz: deps fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DFUZZ=ON -DMARVIK_BENCH=OFF \
-	  -DSANITIZE=address,undefined \
-	  -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+	  -DSANITIZE=address,undefined
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	@./tools/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 

@@ -21,6 +21,19 @@ function(marvik_enable_sanitizers kinds)
   add_link_options(${flags})
 endfunction()
 
+# With FUZZ=ON every object is instrumented for libFuzzer's coverage
+# feedback, so that it sees the edges of the libraries under test and not
+# only those of the harness. The fuzz targets themselves link -fsanitize=fuzzer.
+function(marvik_enable_fuzzing)
+  if(NOT FUZZ)
+    return()
+  endif()
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "FUZZ=ON needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endfunction()
+
 # marvik_add_test(NAME SOURCES a.cpp... [LIBS lib...] [LABELS l...]
 #                 [RESOURCE_LOCK lock...] [TIMEOUT s])
 # A GoogleTest executable registered with CTest as one test per case.
