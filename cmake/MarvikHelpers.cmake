@@ -1,5 +1,18 @@
 # Helpers shared by every folder of the project.
 
+# Adds every folder directly below the current one that has a
+# CMakeLists.txt, in name order: tools, benchmarks and fuzz targets each
+# live in a folder of their own.
+macro(marvik_add_subdirectories)
+  file(GLOB _marvik_dirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _marvik_dirs)
+  foreach(_marvik_dir ${_marvik_dirs})
+    if(IS_DIRECTORY ${_marvik_dir} AND EXISTS ${_marvik_dir}/CMakeLists.txt)
+      add_subdirectory(${_marvik_dir})
+    endif()
+  endforeach()
+endmacro()
+
 # Strict warnings on one target.
 function(marvik_enable_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
