@@ -22,11 +22,7 @@ constexpr unsigned kSeed = 20261206;
 constexpr int kWorkers = 8;
 
 mkraster::PageSpec CheckerStrip() {
-  mkraster::PageSpec page;
-  page.widthPoints = 612;
-  page.heightPoints = 144;  // 2 inches: FS C 0x02D0
-  page.pattern = mkraster::Pattern::kChecker;
-  return page;
+  return PatternPage(612, 144, mkraster::Pattern::kChecker);  // 2 inches: FS C 0x02D0
 }
 
 // Empty when a cancelled run obeyed the rules, else what it broke. Sets

@@ -6,14 +6,20 @@
 
 namespace faults {
 
+// A 180 x 180 dpi page of the given size in points, filled with `pattern`.
+inline mkraster::PageSpec PatternPage(unsigned widthPoints, unsigned heightPoints, mkraster::Pattern pattern,
+                                      const char* sizeName = "Letter") {
+  mkraster::PageSpec page;
+  page.widthPoints = widthPoints;
+  page.heightPoints = heightPoints;
+  page.pageSizeName = sizeName;
+  page.pattern = pattern;
+  return page;
+}
+
 // 1 x 1 inch at 180 x 180 dpi, stripes: small enough to feed byte by byte.
 inline mkraster::PageSpec InchPage() {
-  mkraster::PageSpec page;
-  page.widthPoints = 72;
-  page.heightPoints = 72;
-  page.pageSizeName = "Inch";
-  page.pattern = mkraster::Pattern::kStripes;
-  return page;
+  return PatternPage(72, 72, mkraster::Pattern::kStripes, "Inch");
 }
 
 // A 72-point page is no listed paper length: ESC @, FS C 360 (0x0168 in

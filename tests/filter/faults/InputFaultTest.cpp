@@ -46,12 +46,7 @@ TEST(InputFaults, ARasterStreamInOneBytePiecesWithStallsPrintsTheSameBytes) {
 
 // A ribbon of continuous paper 111 inches long: 20,000 rows at 180 dpi.
 mkraster::PageSpec LongPage() {
-  mkraster::PageSpec page;
-  page.widthPoints = 288;
-  page.heightPoints = 8000;
-  page.pageSizeName = "Ribbon";
-  page.pattern = mkraster::Pattern::kChecker;
-  return page;
+  return PatternPage(288, 8000, mkraster::Pattern::kChecker, "Ribbon");
 }
 
 // One dot on a page of one pixel.

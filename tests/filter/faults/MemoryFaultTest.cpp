@@ -12,10 +12,7 @@ namespace {
 // 4 x 2 inches at 180 dpi: 32 KB of bitmap per page; a page leaked each time
 // would add 16 MB over the long job.
 mkraster::PageSpec MemoPage() {
-  mkraster::PageSpec page;
-  page.widthPoints = 288;
-  page.heightPoints = 144;
-  page.pattern = mkraster::Pattern::kGradient;
+  mkraster::PageSpec page = PatternPage(288, 144, mkraster::Pattern::kGradient);
   page.bitsPerColor = 8;  // the halftoning path allocates most
   return page;
 }

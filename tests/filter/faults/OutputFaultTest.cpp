@@ -14,11 +14,7 @@ namespace {
 // Solid black, full Letter width, 2 inches: about 70 KB of graphics per
 // page, so six pages overflow any pipe buffer.
 mkraster::PageSpec WideBlackPage() {
-  mkraster::PageSpec page;
-  page.widthPoints = 612;
-  page.heightPoints = 144;
-  page.pattern = mkraster::Pattern::kBlack;
-  return page;
+  return PatternPage(612, 144, mkraster::Pattern::kBlack);
 }
 
 struct OutputCase {
