@@ -60,15 +60,9 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
   }
   // A page the encoder could not walk would go out as a blank sheet.
   if (encoded < 0) return PageResult::kNotEncoded;
-  std::vector<unsigned char> docStart, pageStart, body, pageEnd, docEnd;
-  printer.StartDoc(docStart);
-  printer.StartPage(pageStart);
-  printer.Page(body);
-  printer.EndPage(pageEnd);
-  printer.EndDoc(docEnd);
-  const bool written = out.Write(docStart) && out.Write(pageStart) && out.Write(body) && out.Write(pageEnd) &&
-                       out.Write(docEnd);
-  return written ? PageResult::kWritten : PageResult::kWriteFailed;
+  std::vector<unsigned char> frame;
+  printer.PageFrame(frame);
+  return out.Write(frame) ? PageResult::kWritten : PageResult::kWriteFailed;
 }
 
 JobOutcome RunPageLoop(cups_raster_t* raster, PrinterOutput& out, std::FILE* status,

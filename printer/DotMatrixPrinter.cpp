@@ -73,6 +73,16 @@ void DotMatrixPrinter::Page(std::vector<unsigned char>& out) const {
   out = escp.PrinterData();
 }
 
+void DotMatrixPrinter::PageFrame(std::vector<unsigned char>& out) const {
+  out.clear();
+  std::vector<unsigned char> part;
+  for (auto build : {&DotMatrixPrinter::StartDoc, &DotMatrixPrinter::StartPage, &DotMatrixPrinter::Page,
+                     &DotMatrixPrinter::EndPage, &DotMatrixPrinter::EndDoc}) {
+    (this->*build)(part);
+    out.insert(out.end(), part.begin(), part.end());
+  }
+}
+
 int32_t DotMatrixPrinter::SetPage(const unsigned char* bitmap, uint64_t bytesPerLine, uint64_t width,
                                   uint64_t height) {
   return escp.DotMatrix2Page(bitmap, bytesPerLine, width, height);

@@ -47,6 +47,9 @@ class DotMatrixPrinter {
   void Page(std::vector<unsigned char>& out) const;       // the encoded page body
   void EndPage(std::vector<unsigned char>& out) const;    // end-of-page
   void EndDoc(std::vector<unsigned char>& out) const;     // end-of-document + end-of-job
+  // The page as the printer receives it: the five buffers above joined in
+  // that order. Every front end sends exactly this.
+  void PageFrame(std::vector<unsigned char>& out) const;
 
   // Encodes a page bitmap (one bit per pixel) into the page body; the result
   // is that of MarvikESCP::DotMatrix2Page.

@@ -177,17 +177,7 @@ std::vector<uint8_t> EncodeInProcess(const RasterPage& page, int pins) {
   printer.SetPageLength(static_cast<int>(page.height * 72.0 / page.resolution.y + 0.5));
   printer.SetPage(page.bits.data(), page.bytesPerLine, page.width, page.height);
   std::vector<uint8_t> stream;
-  std::vector<unsigned char> part;
-  printer.StartDoc(part);
-  stream.insert(stream.end(), part.begin(), part.end());
-  printer.StartPage(part);
-  stream.insert(stream.end(), part.begin(), part.end());
-  printer.Page(part);
-  stream.insert(stream.end(), part.begin(), part.end());
-  printer.EndPage(part);
-  stream.insert(stream.end(), part.begin(), part.end());
-  printer.EndDoc(part);
-  stream.insert(stream.end(), part.begin(), part.end());
+  printer.PageFrame(stream);
   return stream;
 }
 
