@@ -22,11 +22,11 @@ using filtertest::RunFilter;
 
 namespace {
 
-mkraster::PageSpec SmallLetterPage() {
-  mkraster::PageSpec page;
+marvik::raster::PageSpec SmallLetterPage() {
+  marvik::raster::PageSpec page;
   page.widthPoints = 150;
   page.heightPoints = 792;  // Letter length: ESC 2 ESC C 66
-  page.pattern = mkraster::Pattern::kStripes;
+  page.pattern = marvik::raster::Pattern::kStripes;
   page.numCopies = 3;
   return page;
 }
@@ -34,7 +34,7 @@ mkraster::PageSpec SmallLetterPage() {
 const Bytes kLetterStart = Hex("1B 40 1B 32 1B 43 42 0D");  // ESC @, ESC 2, ESC C 66, CR
 const Bytes kFrameEnd = Hex("0C 1B 40");                    // FF, ESC @
 
-Bytes Frames(const mkraster::PageSpec& page, int count) {
+Bytes Frames(const marvik::raster::PageSpec& page, int count) {
   const Bytes frame = Concat({kLetterStart, filtertest::ExpectedBody(page), kFrameEnd});
   Bytes all;
   for (int i = 0; i < count; ++i) all = Concat({all, frame});
@@ -139,7 +139,7 @@ TEST(FilterProgram, StartUpFailuresExitOne) {
 
 TEST(FilterProgram, PrintsOneFramePerPageFromStdinOrFile) {
   ScratchDir dir;
-  const mkraster::PageSpec page = SmallLetterPage();
+  const marvik::raster::PageSpec page = SmallLetterPage();
   for (int pages : {0, 1, 2, 3}) {
     for (bool fromFile : {false, true}) {
       SCOPED_TRACE(std::to_string(pages) + (fromFile ? " pages from a file" : " pages on stdin"));
@@ -209,16 +209,16 @@ TEST(FilterProgram, RefusesBrokenSecondPagesAfterPrintingTheFirst) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    mkraster::StreamSpec request;
+    marvik::raster::StreamSpec request;
     request.rawHeader = true;
-    mkraster::PageSpec bad = SmallLetterPage();
+    marvik::raster::PageSpec bad = SmallLetterPage();
     bad.overrides = c.overrides;
     request.pages = {SmallLetterPage(), bad, SmallLetterPage()};
     if (c.cut) request.pages.pop_back();
     request.cutBytes = c.cut;
     Bytes stream;
     std::string error;
-    ASSERT_TRUE(mkraster::BuildRasterStream(request, stream, error)) << error;
+    ASSERT_TRUE(marvik::raster::BuildRasterStream(request, stream, error)) << error;
     FilterProcess::Options options;
     options.args = JobArgs();
     const auto run = RunFilter(options, stream);
@@ -257,7 +257,7 @@ TEST(FilterProgram, SigtermBeforeTheFirstPagePrintsNothing) {
 }
 
 TEST(FilterProgram, SigtermDuringPageTwoFinishesItAndStops) {
-  const mkraster::PageSpec page = SmallLetterPage();
+  const marvik::raster::PageSpec page = SmallLetterPage();
   const Bytes one = filtertest::MakeStream(page, 1), three = filtertest::MakeStream(page, 3);
   const std::size_t pageBytes = one.size() - 4;  // sync word, then header and bitmap per page
   const std::size_t insidePage2 = 4 + pageBytes + pageBytes / 2;
@@ -276,17 +276,17 @@ TEST(FilterProgram, SigtermDuringPageTwoFinishesItAndStops) {
 
 TEST(FilterProgram, LogsEachPageHeaderAndGeometryOfThisJobOnly) {
   PlantStaleLog();
-  mkraster::PageSpec page = SmallLetterPage();
+  marvik::raster::PageSpec page = SmallLetterPage();
   page.pageSizeName = "Letter";
   page.xdpi = 360;
   page.ydpi = 360;
-  mkraster::StreamSpec request;
+  marvik::raster::StreamSpec request;
   request.rawHeader = true;
   request.pages = {page, page};
   request.pages[1].overrides = {{"cupsPageSizeName", "@unterminated"}};
   Bytes stream;
   std::string error;
-  ASSERT_TRUE(mkraster::BuildRasterStream(request, stream, error));
+  ASSERT_TRUE(marvik::raster::BuildRasterStream(request, stream, error));
   FilterProcess::Options options;
   options.args = JobArgs();
   const auto run = RunFilter(options, stream);

@@ -39,23 +39,23 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-Bytes MakeStream(const mkraster::PageSpec& page, int pages, int version, bool raw) {
-  mkraster::StreamSpec request;
+Bytes MakeStream(const marvik::raster::PageSpec& page, int pages, int version, bool raw) {
+  marvik::raster::StreamSpec request;
   request.version = version;
   request.rawHeader = raw;
   request.pages.assign(static_cast<std::size_t>(pages), page);
   Bytes out;
   std::string error;
-  if (!mkraster::BuildRasterStream(request, out, error)) std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
+  if (!marvik::raster::BuildRasterStream(request, out, error)) std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
   return out;
 }
 
-Bytes ExpectedBody(const mkraster::PageSpec& page) {
-  mkraster::PageSpec black = page;
+Bytes ExpectedBody(const marvik::raster::PageSpec& page) {
+  marvik::raster::PageSpec black = page;
   black.bitsPerColor = 1;
   black.colorSpace = CUPS_CSPACE_K;
-  const cups_page_header2_t h = mkraster::LayoutHeader(black);
-  const std::vector<std::uint8_t> pixels = mkraster::RenderPage(h, black);
+  const cups_page_header2_t h = marvik::raster::LayoutHeader(black);
+  const std::vector<std::uint8_t> pixels = marvik::raster::RenderPage(h, black);
   DotMatrixPrinter printer(PIN_TYPE_24, static_cast<int32_t>(h.HWResolution[0]),
                            static_cast<int32_t>(h.HWResolution[1]));
   printer.SetPage(pixels.data(), h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
@@ -67,11 +67,7 @@ Bytes ExpectedBody(const mkraster::PageSpec& page) {
 MemoryRaster::MemoryRaster(const Bytes& stream, volatile std::sig_atomic_t* atEnd)
     : stream_(stream),
       atEnd_(atEnd),
-      raster_(cupsRasterOpenIO(&MemoryRaster::Read, this, CUPS_RASTER_READ)) {}
-
-MemoryRaster::~MemoryRaster() {
-  if (raster_) cupsRasterClose(raster_);
-}
+      input_(&MemoryRaster::Read, this) {}
 
 ssize_t MemoryRaster::Read(void* ctx, unsigned char* buffer, std::size_t length) {
   auto* self = static_cast<MemoryRaster*>(ctx);

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "RasterWriter.h"
+#include "filter/RasterInput.h"
+#include "tools/mkraster/RasterWriter.h"
 
 namespace filtertest {
 
@@ -22,11 +23,11 @@ std::string ToHex(const Bytes& bytes, std::size_t limit = 64);
 Bytes Concat(std::initializer_list<Bytes> parts);
 
 // A stream of `pages` copies of `page`.
-Bytes MakeStream(const mkraster::PageSpec& page, int pages = 1, int version = 3, bool raw = false);
+Bytes MakeStream(const marvik::raster::PageSpec& page, int pages = 1, int version = 3, bool raw = false);
 
 // The page body the encoder produces for a 1-bit black page (what the filter
 // must put between the frame's start and end).
-Bytes ExpectedBody(const mkraster::PageSpec& page);
+Bytes ExpectedBody(const marvik::raster::PageSpec& page);
 
 // Reads a stream held in memory through libcups.
 class MemoryRaster {
@@ -34,17 +35,16 @@ class MemoryRaster {
   // `atEnd`, when given, is set to 1 once the reader asks past the end: a
   // stand-in for a SIGTERM that arrives while a page is being read.
   explicit MemoryRaster(const Bytes& stream, volatile std::sig_atomic_t* atEnd = nullptr);
-  ~MemoryRaster();
   MemoryRaster(const MemoryRaster&) = delete;
   MemoryRaster& operator=(const MemoryRaster&) = delete;
-  cups_raster_t* get() const { return raster_; }
+  marvik::filter::RasterInput& get() { return input_; }
 
  private:
   static ssize_t Read(void* ctx, unsigned char* buffer, std::size_t length);
   const Bytes& stream_;
   std::size_t pos_ = 0;
   volatile std::sig_atomic_t* atEnd_;
-  cups_raster_t* raster_;
+  marvik::filter::RasterInput input_;
 };
 
 }  // namespace filtertest

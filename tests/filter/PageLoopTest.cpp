@@ -39,11 +39,11 @@ class ScratchLog : public ::testing::Environment {
 };
 const auto* const kScratchLog = ::testing::AddGlobalTestEnvironment(new ScratchLog);
 
-mkraster::PageSpec SmallPage() {
-  mkraster::PageSpec page;
+marvik::raster::PageSpec SmallPage() {
+  marvik::raster::PageSpec page;
   page.widthPoints = 101;  // 252 pixels at 180 dpi: the last byte is half used
   page.heightPoints = 60;
-  page.pattern = mkraster::Pattern::kChecker;
+  page.pattern = marvik::raster::Pattern::kChecker;
   return page;
 }
 
@@ -132,11 +132,11 @@ TEST(PageHeaderCheck, AcceptsPrintableHeadersAndNamesTheFieldOfOthers) {
   };
   for (const HeaderCase& c : cases) {
     SCOPED_TRACE(c.name);
-    mkraster::PageSpec page;  // Letter at 180 dpi: 1530 pixels, 192 bytes a 1-bit line
+    marvik::raster::PageSpec page;  // Letter at 180 dpi: 1530 pixels, 192 bytes a 1-bit line
     page.bitsPerColor = c.bits;
     page.colorSpace = c.space;
-    cups_page_header2_t h = mkraster::LayoutHeader(page);
-    for (const auto& kv : c.overrides) ASSERT_TRUE(mkraster::ApplyOverride(h, kv.first, kv.second));
+    cups_page_header2_t h = marvik::raster::LayoutHeader(page);
+    for (const auto& kv : c.overrides) ASSERT_TRUE(marvik::raster::ApplyOverride(h, kv.first, kv.second));
     const HeaderVerdict verdict = CheckPageHeader(h);
     if (c.problem == nullptr) {
       EXPECT_TRUE(verdict.ok) << verdict.problem;
@@ -179,10 +179,10 @@ TEST(PixelPrep, FlipGrayTurnsInkIntoGray) {
 }
 
 TEST(PageDiagnostics, PageSizeNameIsBoundedByItsField) {
-  mkraster::PageSpec page;
-  cups_page_header2_t h = mkraster::LayoutHeader(page);
+  marvik::raster::PageSpec page;
+  cups_page_header2_t h = marvik::raster::LayoutHeader(page);
   EXPECT_EQ(BoundedPageSizeName(h), "Letter");
-  ASSERT_TRUE(mkraster::ApplyOverride(h, "cupsPageSizeName", "@unterminated"));
+  ASSERT_TRUE(marvik::raster::ApplyOverride(h, "cupsPageSizeName", "@unterminated"));
   h.cupsRowCount = 0x41414141;  // the bytes after the field must not be read
   EXPECT_EQ(BoundedPageSizeName(h), std::string(64, 'X'));
 }
@@ -338,7 +338,7 @@ TEST(RunPageLoop, WritesOneWholeFramePerPage) {
   for (int pages : {1, 2, 3}) {
     for (int version : {2, 3}) {
       SCOPED_TRACE("pages " + std::to_string(pages) + ", version " + std::to_string(version));
-      mkraster::PageSpec page;
+      marvik::raster::PageSpec page;
       page.heightPoints = 792;
       page.widthPoints = 200;
       page.numCopies = 2;
@@ -374,7 +374,7 @@ TEST(RunPageLoop, ChoosesThePageLengthCommandByLength) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.points);
-    mkraster::PageSpec page = SmallPage();
+    marvik::raster::PageSpec page = SmallPage();
     page.heightPoints = c.points;
     volatile std::sig_atomic_t canceled = 0;
     const LoopRun run = RunLoop(filtertest::MakeStream(page), &canceled);
@@ -388,8 +388,8 @@ TEST(RunPageLoop, WhiteAndGrayPagesPrintTheSameDotsAsBlackOnes) {
     unsigned bits, space;
   } cases[] = {
       {1, CUPS_CSPACE_W}, {1, CUPS_CSPACE_SW}, {8, CUPS_CSPACE_W}, {8, CUPS_CSPACE_SW}, {8, CUPS_CSPACE_K}};
-  for (mkraster::Pattern pattern : {mkraster::Pattern::kChecker, mkraster::Pattern::kStripes}) {
-    mkraster::PageSpec page = SmallPage();
+  for (marvik::raster::Pattern pattern : {marvik::raster::Pattern::kChecker, marvik::raster::Pattern::kStripes}) {
+    marvik::raster::PageSpec page = SmallPage();
     page.pattern = pattern;
     volatile std::sig_atomic_t canceled = 0;
     const LoopRun black = RunLoop(filtertest::MakeStream(page), &canceled);
@@ -406,10 +406,10 @@ TEST(RunPageLoop, WhiteAndGrayPagesPrintTheSameDotsAsBlackOnes) {
 }
 
 TEST(RunPageLoop, HalftonesMidGray) {
-  mkraster::PageSpec page = SmallPage();
+  marvik::raster::PageSpec page = SmallPage();
   page.bitsPerColor = 8;
   page.colorSpace = CUPS_CSPACE_W;
-  page.pattern = mkraster::Pattern::kGradient;
+  page.pattern = marvik::raster::Pattern::kGradient;
   volatile std::sig_atomic_t canceled = 0;
   const LoopRun run = RunLoop(filtertest::MakeStream(page), &canceled);
   std::vector<Bytes> frames;
@@ -419,23 +419,23 @@ TEST(RunPageLoop, HalftonesMidGray) {
 }
 
 // A stream of a good page followed by one built from `second`.
-Bytes GoodThenBad(const mkraster::PageSpec& second, long long cutBytes = 0) {
-  mkraster::StreamSpec request;
+Bytes GoodThenBad(const marvik::raster::PageSpec& second, long long cutBytes = 0) {
+  marvik::raster::StreamSpec request;
   request.rawHeader = true;
   request.pages = {SmallPage(), second};
   request.cutBytes = cutBytes;
   Bytes out;
   std::string error;
-  EXPECT_TRUE(mkraster::BuildRasterStream(request, out, error)) << error;
+  EXPECT_TRUE(marvik::raster::BuildRasterStream(request, out, error)) << error;
   return out;
 }
 
 TEST(RunPageLoop, StopsAtABrokenPageKeepingEarlierOnes) {
-  mkraster::PageSpec zeroWidth = SmallPage();
+  marvik::raster::PageSpec zeroWidth = SmallPage();
   zeroWidth.overrides = {{"cupsWidth", "0"}};
-  mkraster::PageSpec badResolution = SmallPage();
+  marvik::raster::PageSpec badResolution = SmallPage();
   badResolution.overrides = {{"HWResolution[0]", "240"}};
-  mkraster::PageSpec fourBit = SmallPage();
+  marvik::raster::PageSpec fourBit = SmallPage();
   fourBit.overrides = {{"cupsBitsPerColor", "4"}, {"cupsBitsPerPixel", "4"}};
   const Bytes firstFrame =
       Concat({Hex("1B 40 1C 43 2C 01 0D"), filtertest::ExpectedBody(SmallPage()), kFrameEnd});
@@ -491,9 +491,9 @@ TEST(RunPageLoop, AnEmptyOrUnreadableStreamPrintsNothing) {
 TEST(RunPageLoop, AFailedWriteFailsTheJob) {
   ScriptedWriter::steps = {{-1, EPIPE}};
   ScriptedWriter::received.clear();
-  mkraster::PageSpec page = SmallPage();
+  marvik::raster::PageSpec page = SmallPage();
   page.heightPoints = 2000;  // a body larger than the output buffer goes out at once
-  page.pattern = mkraster::Pattern::kBlack;
+  page.pattern = marvik::raster::Pattern::kBlack;
   volatile std::sig_atomic_t canceled = 0;
   const LoopRun run = RunLoop(filtertest::MakeStream(page, 2), &canceled, false, &ScriptedWriter::Write);
   EXPECT_EQ(run.outcome.pagesWritten, 0);

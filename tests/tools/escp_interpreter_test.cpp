@@ -1,15 +1,15 @@
 // The interpreter on hand-made byte streams: where each command puts the
 // head and the paper, how pages are cut, and how bad input is refused.
-#include "preview/escp_interpreter.h"
+#include "tools/preview/EscpInterpreter.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "preview/page_report.h"
+#include "tools/preview/PageReport.h"
 #include "preview_test_support.h"
 
-namespace escpreview {
+namespace marvik::preview {
 namespace {
 
 using Dots = std::vector<std::pair<int64_t, int64_t>>;
@@ -387,4 +387,4 @@ TEST(InterpreterLimits, EmptyOrNullStreamPrintsNothing) {
 }
 
 }  // namespace
-}  // namespace escpreview
+}  // namespace marvik::preview

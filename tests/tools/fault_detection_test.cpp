@@ -12,8 +12,8 @@
 namespace roundtrip {
 namespace {
 
-using escpreview::Bytes;
-using escpreview::Join;
+using marvik::preview::Bytes;
+using marvik::preview::Join;
 
 const std::vector<uint8_t> kCr = Bytes({0x0D});
 const std::vector<uint8_t> kFormFeed = Bytes({0x0C});
@@ -140,25 +140,25 @@ TEST(ComparePage, CountsMissingAndExtraDotsAndIgnoresRowPadding) {
       {"BelowLastRow", {{2, 1}, {9, 3}, {0, 4}}, 0, 1, {4}},
   };
   for (const Case& c : cases) {
-    escpreview::DotCanvas canvas({180, 180}, 100, 100, 1 << 20);
+    marvik::preview::DotCanvas canvas({180, 180}, 100, 100, 1 << 20);
     for (const auto& dot : c.printed) canvas.Set(dot.first, dot.second);
-    escpreview::PageComparison result = escpreview::ComparePage(canvas, raster);
+    marvik::preview::PageComparison result = marvik::preview::ComparePage(canvas, raster);
     EXPECT_EQ(result.missing, c.missing) << c.name;
     EXPECT_EQ(result.extra, c.extra) << c.name;
     std::vector<int64_t> rows;
     for (const auto& row : result.firstRows) rows.push_back(row.row);
     EXPECT_EQ(rows, c.rows) << c.name;
   }
-  EXPECT_EQ(escpreview::CountDots(raster), 2);
+  EXPECT_EQ(marvik::preview::CountDots(raster), 2);
 }
 
 TEST(ComparePage, KeepsOnlyTheFirstDifferingRows) {
   RasterPage raster = WhitePage({180, 180}, 8, 20);
   for (uint32_t y = 0; y < 20; ++y) SetDot(raster, 0, y);
-  escpreview::DotCanvas canvas({180, 180}, 100, 100, 1 << 20);
-  escpreview::PageComparison result = escpreview::ComparePage(canvas, raster);
+  marvik::preview::DotCanvas canvas({180, 180}, 100, 100, 1 << 20);
+  marvik::preview::PageComparison result = marvik::preview::ComparePage(canvas, raster);
   EXPECT_EQ(result.missing, 20);
-  ASSERT_EQ(result.firstRows.size(), escpreview::kReportedRows);
+  ASSERT_EQ(result.firstRows.size(), marvik::preview::kReportedRows);
   EXPECT_EQ(result.firstRows.back().row, 4);
 }
 

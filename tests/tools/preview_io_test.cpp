@@ -9,15 +9,15 @@
 #include <sstream>
 #include <string>
 
-#include "preview/page_compare.h"
-#include "preview/png_writer.h"
-#include "preview/preview_options.h"
-#include "preview/preview_session.h"
-#include "preview/raster_pages.h"
+#include "tools/preview/PageCompare.h"
+#include "tools/preview/PngWriter.h"
+#include "tools/preview/PreviewOptions.h"
+#include "tools/preview/PreviewSession.h"
+#include "tools/preview/RasterPages.h"
 #include "preview_test_support.h"
 #include "raster_files.h"
 
-namespace escpreview {
+namespace marvik::preview {
 namespace {
 
 using roundtrip::ScratchDir;
@@ -234,4 +234,4 @@ TEST(PreviewSessionRun, WritesOnePicturePerPageAtThePaperSize) {
 }
 
 }  // namespace
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "preview/escp_interpreter.h"
+#include "tools/preview/EscpInterpreter.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 inline std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
   std::vector<uint8_t> bytes;
@@ -67,4 +67,4 @@ inline RunResult RunStream(const std::vector<uint8_t>& bytes, KeepingSink& sink,
   return Interpret(bytes.data(), bytes.size(), options, sink);
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "preview/raster_pages.h"
+#include "tools/preview/RasterPages.h"
 
 namespace roundtrip {
 
-using escpreview::RasterPage;
-using escpreview::Resolution;
+using marvik::preview::RasterPage;
+using marvik::preview::Resolution;
 
 RasterPage WhitePage(Resolution resolution, uint32_t width, uint32_t height);
 void SetDot(RasterPage& page, uint32_t x, uint32_t y);

@@ -183,7 +183,7 @@ std::vector<uint8_t> EncodeInProcess(const RasterPage& page, int pins) {
 
 namespace {
 
-class ComparingSink : public escpreview::PageSink {
+class ComparingSink : public marvik::preview::PageSink {
  public:
   ComparingSink(const std::vector<RasterPage>& raster, Outcome* outcome)
       : raster_(raster), outcome_(outcome) {}
@@ -192,10 +192,10 @@ class ComparingSink : public escpreview::PageSink {
     *resolution = index < raster_.size() ? raster_[index].resolution : Resolution{};
     return true;
   }
-  bool TakePage(const escpreview::Page& page) override {
+  bool TakePage(const marvik::preview::Page& page) override {
     size_t index = static_cast<size_t>(page.number - 1);
     if (index < raster_.size()) {
-      outcome_->pages.push_back(escpreview::ComparePage(*page.canvas, raster_[index]));
+      outcome_->pages.push_back(marvik::preview::ComparePage(*page.canvas, raster_[index]));
     } else {
       ++outcome_->unmatchedPages;
     }
@@ -211,7 +211,7 @@ class ComparingSink : public escpreview::PageSink {
 
 bool Outcome::identical() const {
   if (!run.ok() || unmatchedPages != 0) return false;
-  for (const escpreview::PageComparison& page : pages) {
+  for (const marvik::preview::PageComparison& page : pages) {
     if (!page.identical()) return false;
   }
   return true;
@@ -225,19 +225,19 @@ std::string Outcome::Describe() const {
     if (pages[i].identical()) continue;
     text += "page " + std::to_string(i + 1) + ": " + std::to_string(pages[i].missing) + " missing, " +
             std::to_string(pages[i].extra) + " extra, rows";
-    for (const escpreview::RowDifference& row : pages[i].firstRows) text += " " + std::to_string(row.row);
+    for (const marvik::preview::RowDifference& row : pages[i].firstRows) text += " " + std::to_string(row.row);
     text += "; ";
   }
   return text.empty() ? "identical" : text;
 }
 
 Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster,
-                            escpreview::Head head) {
+                            marvik::preview::Head head) {
   Outcome outcome;
   ComparingSink sink(raster, &outcome);
-  escpreview::InterpreterOptions options;
+  marvik::preview::InterpreterOptions options;
   options.head = head;
-  outcome.run = escpreview::Interpret(stream.data(), stream.size(), options, sink);
+  outcome.run = marvik::preview::Interpret(stream.data(), stream.size(), options, sink);
   if (outcome.run.ok() && outcome.pages.size() < raster.size()) {
     outcome.unmatchedPages += static_cast<int32_t>(raster.size() - outcome.pages.size());
   }

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "preview/escp_interpreter.h"
-#include "preview/page_compare.h"
-#include "preview/raster_pages.h"
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/PageCompare.h"
+#include "tools/preview/RasterPages.h"
 #include "raster_files.h"
 
 namespace roundtrip {
 
-using escpreview::RasterPage;
-using escpreview::Resolution;
+using marvik::preview::RasterPage;
+using marvik::preview::Resolution;
 
 // The resolutions the printer's PPD offers.
 extern const Resolution kPpdResolutions[5];
@@ -34,8 +34,8 @@ RasterPage RandomPage(Resolution resolution, std::mt19937& rng);
 std::vector<uint8_t> EncodeInProcess(const RasterPage& page, int pins = 24);
 
 struct Outcome {
-  escpreview::RunResult run;
-  std::vector<escpreview::PageComparison> pages;
+  marvik::preview::RunResult run;
+  std::vector<marvik::preview::PageComparison> pages;
   int32_t unmatchedPages = 0;
   bool identical() const;
   std::string Describe() const;
@@ -44,16 +44,16 @@ struct Outcome {
 // Interprets `stream` on a 24-pin head (or the given one), rendering page i
 // at the resolution of raster page i, and compares.
 Outcome InterpretAndCompare(const std::vector<uint8_t>& stream, const std::vector<RasterPage>& raster,
-                            escpreview::Head head = escpreview::Head::kPins24);
+                            marvik::preview::Head head = marvik::preview::Head::kPins24);
 
 }  // namespace roundtrip
 
-namespace escpreview {
+namespace marvik::preview {
 // Readable names for parameterised test cases.
 inline void PrintTo(const Resolution& r, std::ostream* os) {
   *os << r.x << "x" << r.y;
 }
-}  // namespace escpreview
+}  // namespace marvik::preview
 
 namespace roundtrip {
 inline void PrintTo(Pattern pattern, std::ostream* os) {

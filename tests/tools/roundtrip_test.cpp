@@ -48,7 +48,7 @@ class NinePinRoundTrip : public testing::TestWithParam<PatternCase> {};
 TEST_P(NinePinRoundTrip, EveryDotLandsWhereThePageHadIt) {
   std::mt19937 rng(9);
   RasterPage page = MakePage(std::get<1>(GetParam()), std::get<0>(GetParam()), rng);
-  Outcome outcome = InterpretAndCompare(EncodeInProcess(page, 9), {page}, escpreview::Head::kPins9);
+  Outcome outcome = InterpretAndCompare(EncodeInProcess(page, 9), {page}, marvik::preview::Head::kPins9);
   EXPECT_TRUE(outcome.identical()) << outcome.Describe();
   EXPECT_EQ(outcome.pages.size(), 1u);
 }

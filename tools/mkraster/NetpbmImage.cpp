@@ -1,10 +1,10 @@
-#include "NetpbmImage.h"
+#include "tools/mkraster/NetpbmImage.h"
 
 #include <cctype>
 #include <fstream>
 #include <iterator>
 
-namespace mkraster {
+namespace marvik::raster {
 namespace {
 
 // Reads the next unsigned decimal header number, skipping white space and
@@ -87,4 +87,4 @@ bool LoadNetpbm(const std::string& path, NetpbmImage& image, std::string& error)
   return ParseNetpbm(bytes, image, error);
 }
 
-}  // namespace mkraster
+}  // namespace marvik::raster

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace mkraster {
+namespace marvik::raster {
 
 // Largest image accepted, in pixels: well above a 360 dpi wide-carriage page.
 constexpr std::uint64_t kMaxImagePixels = 64ull * 1024 * 1024;
@@ -29,4 +29,4 @@ bool ParseNetpbm(const std::vector<std::uint8_t>& bytes, NetpbmImage& image, std
 // Reads a whole file and parses it.
 bool LoadNetpbm(const std::string& path, NetpbmImage& image, std::string& error);
 
-}  // namespace mkraster
+}  // namespace marvik::raster

@@ -1,4 +1,4 @@
-#include "RasterWriter.h"
+#include "tools/mkraster/RasterWriter.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-namespace mkraster {
+namespace marvik::raster {
 namespace {
 
 // Ink (0 none .. 255 full) of the pattern at a pixel.
@@ -215,4 +215,4 @@ bool BuildRasterStream(const StreamSpec& request, std::vector<std::uint8_t>& out
   return true;
 }
 
-}  // namespace mkraster
+}  // namespace marvik::raster

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "NetpbmImage.h"
+#include "tools/mkraster/NetpbmImage.h"
 
-namespace mkraster {
+namespace marvik::raster {
 
 // Pixel data rendered for one page is capped here; a header that claims more
 // (a malformed one on purpose) gets a stream that ends early.
@@ -62,4 +62,4 @@ std::vector<std::uint8_t> RenderPage(const cups_page_header2_t& header, const Pa
 // Builds the whole stream into `out`.
 bool BuildRasterStream(const StreamSpec& request, std::vector<std::uint8_t>& out, std::string& error);
 
-}  // namespace mkraster
+}  // namespace marvik::raster

@@ -21,8 +21,8 @@ constexpr int kPages = 4;
 constexpr unsigned kSeed = 20261206;
 constexpr int kWorkers = 8;
 
-mkraster::PageSpec CheckerStrip() {
-  return PatternPage(612, 144, mkraster::Pattern::kChecker);  // 2 inches: FS C 0x02D0
+marvik::raster::PageSpec CheckerStrip() {
+  return PatternPage(612, 144, marvik::raster::Pattern::kChecker);  // 2 inches: FS C 0x02D0
 }
 
 // Empty when a cancelled run obeyed the rules, else what it broke. Sets

@@ -7,9 +7,9 @@
 namespace faults {
 
 // A 180 x 180 dpi page of the given size in points, filled with `pattern`.
-inline mkraster::PageSpec PatternPage(unsigned widthPoints, unsigned heightPoints, mkraster::Pattern pattern,
+inline marvik::raster::PageSpec PatternPage(unsigned widthPoints, unsigned heightPoints, marvik::raster::Pattern pattern,
                                       const char* sizeName = "Letter") {
-  mkraster::PageSpec page;
+  marvik::raster::PageSpec page;
   page.widthPoints = widthPoints;
   page.heightPoints = heightPoints;
   page.pageSizeName = sizeName;
@@ -18,8 +18,8 @@ inline mkraster::PageSpec PatternPage(unsigned widthPoints, unsigned heightPoint
 }
 
 // 1 x 1 inch at 180 x 180 dpi, stripes: small enough to feed byte by byte.
-inline mkraster::PageSpec InchPage() {
-  return PatternPage(72, 72, mkraster::Pattern::kStripes, "Inch");
+inline marvik::raster::PageSpec InchPage() {
+  return PatternPage(72, 72, marvik::raster::Pattern::kStripes, "Inch");
 }
 
 // A 72-point page is no listed paper length: ESC @, FS C 360 (0x0168 in
@@ -35,7 +35,7 @@ inline const Bytes& FrameEnd() {
 }
 
 // The whole frame the filter must write for `page`, given its start bytes.
-inline Bytes FrameOf(const mkraster::PageSpec& page, const Bytes& start) {
+inline Bytes FrameOf(const marvik::raster::PageSpec& page, const Bytes& start) {
   return filtertest::Concat({start, filtertest::ExpectedBody(page), FrameEnd()});
 }
 

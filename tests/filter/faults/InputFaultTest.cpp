@@ -45,14 +45,14 @@ TEST(InputFaults, ARasterStreamInOneBytePiecesWithStallsPrintsTheSameBytes) {
 }
 
 // A ribbon of continuous paper 111 inches long: 20,000 rows at 180 dpi.
-mkraster::PageSpec LongPage() {
-  return PatternPage(288, 8000, mkraster::Pattern::kChecker, "Ribbon");
+marvik::raster::PageSpec LongPage() {
+  return PatternPage(288, 8000, marvik::raster::Pattern::kChecker, "Ribbon");
 }
 
 // One dot on a page of one pixel.
-mkraster::PageSpec DotPage() {
-  mkraster::PageSpec page;
-  page.pattern = mkraster::Pattern::kBlack;
+marvik::raster::PageSpec DotPage() {
+  marvik::raster::PageSpec page;
+  page.pattern = marvik::raster::Pattern::kBlack;
   page.overrides = {{"cupsWidth", "1"},
                     {"cupsHeight", "1"},
                     {"cupsBytesPerLine", "1"},
@@ -62,10 +62,10 @@ mkraster::PageSpec DotPage() {
 }
 
 TEST(InputFaults, ExtremePageShapesPrintWholeFrames) {
-  ASSERT_EQ(mkraster::LayoutHeader(LongPage()).cupsHeight, 20000u);
+  ASSERT_EQ(marvik::raster::LayoutHeader(LongPage()).cupsHeight, 20000u);
   struct {
     const char* name;
-    mkraster::PageSpec page;
+    marvik::raster::PageSpec page;
     Bytes frame;
   } const cases[] = {
       // 8000 points: FS C 0x9C40 (40000/360 inch); the body from the encoder.

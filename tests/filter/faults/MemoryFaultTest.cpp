@@ -11,8 +11,8 @@ namespace {
 
 // 4 x 2 inches at 180 dpi: 32 KB of bitmap per page; a page leaked each time
 // would add 16 MB over the long job.
-mkraster::PageSpec MemoPage() {
-  mkraster::PageSpec page = PatternPage(288, 144, mkraster::Pattern::kGradient);
+marvik::raster::PageSpec MemoPage() {
+  marvik::raster::PageSpec page = PatternPage(288, 144, marvik::raster::Pattern::kGradient);
   page.bitsPerColor = 8;  // the halftoning path allocates most
   return page;
 }

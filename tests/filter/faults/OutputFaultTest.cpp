@@ -13,8 +13,8 @@ namespace {
 
 // Solid black, full Letter width, 2 inches: about 70 KB of graphics per
 // page, so six pages overflow any pipe buffer.
-mkraster::PageSpec WideBlackPage() {
-  return PatternPage(612, 144, mkraster::Pattern::kBlack);
+marvik::raster::PageSpec WideBlackPage() {
+  return PatternPage(612, 144, marvik::raster::Pattern::kBlack);
 }
 
 struct OutputCase {

@@ -1,14 +1,14 @@
-#include "preview/preview_session.h"
+#include "tools/preview/PreviewSession.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-#include "preview/page_compare.h"
-#include "preview/page_report.h"
-#include "preview/png_writer.h"
+#include "tools/preview/PageCompare.h"
+#include "tools/preview/PageReport.h"
+#include "tools/preview/PngWriter.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 PreviewSession::PreviewSession(SessionOptions options, std::ostream& out)
     : options_(std::move(options)), out_(out) {}
@@ -122,4 +122,4 @@ void PreviewSession::Finish() {
   rasterEnded_ = true;
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -1,8 +1,8 @@
-#include "preview/page_report.h"
+#include "tools/preview/PageReport.h"
 
 #include <cstdio>
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -78,4 +78,4 @@ std::string DescribeComparison(int32_t rasterPage, const RasterPage& raster,
   return text;
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

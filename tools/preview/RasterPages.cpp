@@ -1,4 +1,4 @@
-#include "preview/raster_pages.h"
+#include "tools/preview/RasterPages.h"
 
 #include <cups/raster.h>
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -87,4 +87,4 @@ RasterPages::Read RasterPages::Next(RasterPage* page, std::string* error) {
   return Read::kPage;
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

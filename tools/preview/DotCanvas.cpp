@@ -1,8 +1,8 @@
-#include "preview/dot_canvas.h"
+#include "tools/preview/DotCanvas.h"
 
 #include <algorithm>
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -66,4 +66,4 @@ const std::vector<uint8_t>& DotCanvas::Row(int64_t y) const {
   return rows_[static_cast<size_t>(y)];
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

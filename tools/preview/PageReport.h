@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "preview/escp_interpreter.h"
-#include "preview/page_compare.h"
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/PageCompare.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 // "page 1: 4211 dots, bbox ..., page length ..., commands: ..." on two lines.
 std::string DescribePage(const Page& page);
@@ -16,4 +16,4 @@ std::string DescribePage(const Page& page);
 std::string DescribeComparison(int32_t rasterPage, const RasterPage& raster,
                                const PageComparison& comparison);
 
-}  // namespace escpreview
+}  // namespace marvik::preview

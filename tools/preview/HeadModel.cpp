@@ -1,6 +1,6 @@
-#include "preview/head_model.h"
+#include "tools/preview/HeadModel.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -44,4 +44,4 @@ const char* HeadName(Head head) {
   return head == Head::kPins24 ? "24-pin" : "9-pin";
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -1,4 +1,4 @@
-#include "preview/png_writer.h"
+#include "tools/preview/PngWriter.h"
 
 #include <png.h>
 
@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -146,4 +146,4 @@ bool WriteDifferencePng(const std::string& path, const DotCanvas& printed, const
                    height, fill, error);
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "preview/escp_interpreter.h"
-#include "preview/preview_options.h"
-#include "preview/preview_session.h"
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/PreviewOptions.h"
+#include "tools/preview/PreviewSession.h"
 
 namespace {
 
@@ -51,8 +51,9 @@ bool ReadStream(const std::string& path, std::vector<uint8_t>* data, std::string
       *error = name + ": " + std::strerror(errno);
       return false;
     }
-    if (data->size() + static_cast<size_t>(got) > escpreview::kMaxStreamBytes) {
-      *error = name + ": refused, longer than " + std::to_string(escpreview::kMaxStreamBytes >> 20) + " MiB";
+    if (data->size() + static_cast<size_t>(got) > marvik::preview::kMaxStreamBytes) {
+      *error =
+          name + ": refused, longer than " + std::to_string(marvik::preview::kMaxStreamBytes >> 20) + " MiB";
       return false;
     }
     data->insert(data->end(), chunk, chunk + got);
@@ -67,22 +68,23 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  escpreview::CommandLine line;
+  marvik::preview::CommandLine line;
   std::string error;
-  if (!escpreview::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
-    std::cerr << "escp-preview: " << error << "\n" << escpreview::kUsage;
+  if (!marvik::preview::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
+    std::cerr << "escp-preview: " << error << "\n" << marvik::preview::kUsage;
     return kExitError;
   }
   if (line.help) {
-    std::cout << escpreview::kUsage;
+    std::cout << marvik::preview::kUsage;
     return kExitSame;
   }
   std::vector<uint8_t> stream;
   if (!ReadStream(line.input, &stream, &error)) return Fail(error);
 
-  escpreview::PreviewSession session(line.session, std::cout);
+  marvik::preview::PreviewSession session(line.session, std::cout);
   if (!session.Open(&error)) return Fail(error);
-  escpreview::RunResult run = escpreview::Interpret(stream.data(), stream.size(), line.interpreter, session);
+  marvik::preview::RunResult run =
+      marvik::preview::Interpret(stream.data(), stream.size(), line.interpreter, session);
   if (run.ok()) session.Finish();
 
   std::cout << run.pages << " page(s) from " << stream.size() << " bytes";

@@ -1,8 +1,8 @@
-#include "preview/preview_options.h"
+#include "tools/preview/PreviewOptions.h"
 
 #include <cstdlib>
 
-namespace escpreview {
+namespace marvik::preview {
 
 const char kUsage[] =
     "usage: escp-preview [options] [FILE]\n"
@@ -111,4 +111,4 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
   return true;
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

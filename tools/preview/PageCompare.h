@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "preview/dot_canvas.h"
-#include "preview/raster_pages.h"
+#include "tools/preview/DotCanvas.h"
+#include "tools/preview/RasterPages.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 // How many differing rows a comparison keeps for the report.
 constexpr size_t kReportedRows = 5;
@@ -33,4 +33,4 @@ PageComparison ComparePage(const DotCanvas& printed, const RasterPage& raster);
 // Dots of a raster page, for a page the printer never printed.
 int64_t CountDots(const RasterPage& raster);
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -18,8 +18,8 @@
 #include <cstring>
 #include <string>
 
-#include "NetpbmImage.h"
-#include "RasterWriter.h"
+#include "tools/mkraster/NetpbmImage.h"
+#include "tools/mkraster/RasterWriter.h"
 
 namespace {
 
@@ -35,15 +35,15 @@ bool ParsePair(const char* text, unsigned& a, unsigned& b) {
   return *end == '\0';
 }
 
-bool ParsePattern(const std::string& name, mkraster::Pattern& pattern) {
+bool ParsePattern(const std::string& name, marvik::raster::Pattern& pattern) {
   static const struct {
     const char* name;
-    mkraster::Pattern value;
-  } kPatterns[] = {{"blank", mkraster::Pattern::kBlank},
-                   {"black", mkraster::Pattern::kBlack},
-                   {"stripes", mkraster::Pattern::kStripes},
-                   {"checker", mkraster::Pattern::kChecker},
-                   {"gradient", mkraster::Pattern::kGradient}};
+    marvik::raster::Pattern value;
+  } kPatterns[] = {{"blank", marvik::raster::Pattern::kBlank},
+                   {"black", marvik::raster::Pattern::kBlack},
+                   {"stripes", marvik::raster::Pattern::kStripes},
+                   {"checker", marvik::raster::Pattern::kChecker},
+                   {"gradient", marvik::raster::Pattern::kGradient}};
   for (const auto& p : kPatterns) {
     if (name == p.name) {
       pattern = p.value;
@@ -74,9 +74,9 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  mkraster::StreamSpec stream;
-  mkraster::PageSpec page;
-  mkraster::NetpbmImage image;
+  marvik::raster::StreamSpec stream;
+  marvik::raster::PageSpec page;
+  marvik::raster::NetpbmImage image;
   unsigned pages = 1;
   const char* outPath = nullptr;
   int opt;
@@ -105,7 +105,7 @@ int main(int argc, char* argv[]) {
         if (!ParsePattern(optarg, page.pattern)) return Usage();
         break;
       case 'i':
-        if (!mkraster::LoadNetpbm(optarg, image, error)) {
+        if (!marvik::raster::LoadNetpbm(optarg, image, error)) {
           std::fprintf(stderr, "mkraster: %s\n", error.c_str());
           return 1;
         }
@@ -144,7 +144,7 @@ int main(int argc, char* argv[]) {
 
   std::vector<std::uint8_t> bytes;
   std::string error;
-  if (!mkraster::BuildRasterStream(stream, bytes, error)) {
+  if (!marvik::raster::BuildRasterStream(stream, bytes, error)) {
     std::fprintf(stderr, "mkraster: %s\n", error.c_str());
     return 1;
   }

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "preview/escp_interpreter.h"
-#include "preview/preview_session.h"
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/PreviewSession.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 // The largest printer stream read into memory.
 constexpr size_t kMaxStreamBytes = size_t{512} << 20;
@@ -29,4 +29,4 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
 // "360x360", "180x360" or "180" (both axes).
 bool ParseResolution(const std::string& text, Resolution* resolution);
 
-}  // namespace escpreview
+}  // namespace marvik::preview

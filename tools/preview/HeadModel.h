@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-namespace escpreview {
+namespace marvik::preview {
 
 constexpr int64_t kUnitsPerInch = 14400;
 
@@ -42,4 +42,4 @@ constexpr int64_t kFinePageUnit = kUnitsPerInch / 360;
 
 const char* HeadName(Head head);
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace escpreview {
+namespace marvik::preview {
 
 struct Resolution {
   int32_t x = 360;
@@ -65,4 +65,4 @@ class DotCanvas {
   int64_t maxY_ = 0;
 };
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -1,8 +1,8 @@
-#include "preview/page_compare.h"
+#include "tools/preview/PageCompare.h"
 
 #include <algorithm>
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -55,4 +55,4 @@ int64_t CountDots(const RasterPage& raster) {
   return dots;
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

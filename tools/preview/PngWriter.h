@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "preview/dot_canvas.h"
-#include "preview/raster_pages.h"
+#include "tools/preview/DotCanvas.h"
+#include "tools/preview/RasterPages.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 // The image is width x height pixels from the page's top left corner; dots
 // outside it are cut off. The pixel density of the canvas is stored in the
@@ -22,4 +22,4 @@ bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, i
 bool WriteDifferencePng(const std::string& path, const DotCanvas& printed, const RasterPage& raster,
                         std::string* error);
 
-}  // namespace escpreview
+}  // namespace marvik::preview

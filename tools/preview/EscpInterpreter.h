@@ -15,10 +15,10 @@
 #include <memory>
 #include <string>
 
-#include "preview/dot_canvas.h"
-#include "preview/head_model.h"
+#include "tools/preview/DotCanvas.h"
+#include "tools/preview/HeadModel.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 // The commands the interpreter knows, in the order they are reported.
 enum class Command {
@@ -108,4 +108,4 @@ struct RunResult {
 // Runs the whole stream through the emulated printer.
 RunResult Interpret(const uint8_t* data, size_t size, const InterpreterOptions& options, PageSink& sink);
 
-}  // namespace escpreview
+}  // namespace marvik::preview

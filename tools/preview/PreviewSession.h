@@ -6,10 +6,10 @@
 #include <ostream>
 #include <string>
 
-#include "preview/escp_interpreter.h"
-#include "preview/raster_pages.h"
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/RasterPages.h"
 
-namespace escpreview {
+namespace marvik::preview {
 
 // Paper assumed for a preview without a raster: the image is at least this
 // wide and, when no page length was set, this long.
@@ -59,4 +59,4 @@ class PreviewSession : public PageSink {
   std::string error_;
 };
 
-}  // namespace escpreview
+}  // namespace marvik::preview

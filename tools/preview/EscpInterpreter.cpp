@@ -1,8 +1,8 @@
-#include "preview/escp_interpreter.h"
+#include "tools/preview/EscpInterpreter.h"
 
 #include <cstdio>
 
-namespace escpreview {
+namespace marvik::preview {
 
 namespace {
 
@@ -401,4 +401,4 @@ RunResult Interpret(const uint8_t* data, size_t size, const InterpreterOptions& 
   return machine.Run();
 }
 
-}  // namespace escpreview
+}  // namespace marvik::preview

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "preview/dot_canvas.h"
+#include "tools/preview/DotCanvas.h"
 
 typedef struct _cups_raster_s cups_raster_t;
 
-namespace escpreview {
+namespace marvik::preview {
 
 // A page larger than this many bytes of raster is refused before any byte
 // of it is allocated.
@@ -48,4 +48,4 @@ class RasterPages {
   cups_raster_t* raster_ = nullptr;
 };
 
-}  // namespace escpreview
+}  // namespace marvik::preview
