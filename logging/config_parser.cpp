@@ -151,10 +151,4 @@ bool parseConfigFromString(std::string text, std::map<std::string, LoggerInfo>& 
   return true;
 }
 
-uint32_t configChecksumOf(const std::string& text) {
-  uint32_t sum = 0;
-  for (unsigned char c : text) sum += c;
-  return sum;
-}
-
 }  // namespace marvlog

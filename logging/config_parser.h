@@ -21,7 +21,5 @@ std::pair<std::string, std::string> splitPairString(const std::string& text, con
 bool parseConfigLine(const std::string& line, int lineNumber, std::string& section,
                      std::map<std::string, LoggerInfo>& out);
 bool parseConfigFromString(std::string text, std::map<std::string, LoggerInfo>& out);
-// Byte sum of a configuration text, by which an unchanged text is skipped.
-uint32_t configChecksumOf(const std::string& text);
 
 }  // namespace marvlog

@@ -8,7 +8,8 @@
 namespace marvlog {
 
 bool LogManager::config(const char* file) {
-  if (file == nullptr) return false;
+  // An empty path names no file; it must not use up the one slot.
+  if (file == nullptr || file[0] == '\0') return false;
   bool expected = false;
   if (!configClaimed.compare_exchange_strong(expected, true)) return false;
   configFile = file;
@@ -47,8 +48,13 @@ bool LogManager::readConfigFile(std::string* text) {
 }
 
 bool LogManager::configFromStringImpl(std::string text, bool isUpdate) {
-  const uint32_t sum = configChecksumOf(text);
-  if (configChecksum.exchange(sum) == sum) return true;
+  {
+    // Compared and stored in one step, so that a reload on the writer
+    // thread and a caller's text cannot both take themselves for new.
+    AutoLock guard(configLock);
+    if (text == appliedConfig) return true;
+    appliedConfig = text;
+  }
   std::map<std::string, LoggerInfo> sections;
   parseConfigFromString(text, sections);
   for (const auto& entry : sections) {

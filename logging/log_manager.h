@@ -135,7 +135,10 @@ class LogManager : public ThreadHelper, public ILogManager {
   std::atomic<bool> running{false};
   SemHelper startSignal;
   std::atomic<int32_t> autoUpdateInterval{0};
-  std::atomic<uint32_t> configChecksum{0};
+  // The last configuration text applied, whole: a sum or a short hash of it
+  // would let some real changes pass for the old text.
+  LockHelper configLock;
+  std::string appliedConfig;
   // configFile is written once, before configFileSet is published.
   std::atomic<bool> configClaimed{false};
   std::atomic<bool> configFileSet{false};

@@ -72,12 +72,31 @@ TEST(ConfigApply, FromMemory) {
   EXPECT_FALSE(main.monthdir);  // not mentioned, so back to its default
   EXPECT_EQ(manager.findLogger("Alpha"), 1);
   EXPECT_EQ(manager.findLogger("Zeta"), 2);
-  // The same text, or one with the same byte sum, changes nothing.
+  // The same text again changes nothing.
   manager.setLoggerLevel(0, marvlog::LOG_ERROR);
   EXPECT_TRUE(manager.configFromString(text));
-  EXPECT_TRUE(manager.configFromString("[main]\nPath = /var/log/app\nlevel = INFO\n[Zeta]\n[Alpha]\n"));
   EXPECT_EQ(manager.getLoggerInfo(0).level.load(), marvlog::LOG_ERROR);
   EXPECT_FALSE(manager.configFromString(nullptr));
+}
+
+TEST(ConfigApply, EveryChangeIsApplied) {
+  // Each second text has the byte sum of the first one.
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"[main]\npath=/var/log/app\n", "[main]\npath=/var/log/ppa\n"},
+      {"[main]\nlevel=info\nname=ab\n", "[main]\nlevel=info\nname=ba\n"},
+      {"[a]\nlevel=info\n[b]\nlevel=warn\n", "[a]\nlevel=warn\n[b]\nlevel=info\n"},
+  };
+  for (const auto& c : cases) {
+    LogManager once, twice;
+    once.configFromString(c.second);
+    twice.configFromString(c.first);
+    EXPECT_TRUE(twice.configFromString(c.second));
+    for (int id = 0; id <= once.getLastId(); ++id) {
+      EXPECT_EQ(marvlog_test::describe(twice.getLoggerInfo(id)),
+                marvlog_test::describe(once.getLoggerInfo(id)))
+          << c.second;
+    }
+  }
 }
 
 TEST(ConfigApply, FromAFileTakenOnce) {
@@ -85,6 +104,7 @@ TEST(ConfigApply, FromAFileTakenOnce) {
   const std::string file = dir.file("log.conf");
   LogManager manager;
   EXPECT_FALSE(manager.updateConfig());        // no file recorded
+  EXPECT_FALSE(manager.config(""));            // names no file, takes no slot
   EXPECT_FALSE(manager.config(file.c_str()));  // missing, but recorded
   std::ofstream(file) << "[main]\nlevel=warn\n[net]\n";
   EXPECT_TRUE(manager.updateConfig());
