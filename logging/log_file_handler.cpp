@@ -20,6 +20,7 @@ bool flagsForMode(const char* mode, int* flags) {
       *flags = plus ? O_RDWR : O_RDONLY;
       return true;
     case 'w':
+      // O_TRUNC is applied by hand once the file has passed the checks.
       *flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
       return true;
     case 'a':
@@ -39,10 +40,15 @@ long LogFileHandler::open(const char* path, const char* mode) {
   const bool writes = (flags & O_ACCMODE) != O_RDONLY;
   // O_NONBLOCK keeps a planted FIFO from blocking the open; it is cleared
   // again once the file is known to be a regular one.
-  int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK | (writes ? O_NOFOLLOW : 0), 0666);
+  const int openFlags = (flags & ~O_TRUNC) | O_CLOEXEC | O_NONBLOCK | (writes ? O_NOFOLLOW : 0);
+  int fd = ::open(path, openFlags, 0666);
   if (fd < 0) return -1;
+  // A second hard link is as foreign as a symbolic link: where the kernel
+  // lets anyone link to another user's file, it would point our appends
+  // and truncations at that file.
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (writes && st.st_nlink > 1) ||
+      ((flags & O_TRUNC) != 0 && ftruncate(fd, 0) != 0) || fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
     ::close(fd);
     return -1;
   }

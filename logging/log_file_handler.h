@@ -20,8 +20,9 @@ class LogFileHandler {
 
   // Opens path with an fopen-style mode ("r", "w" or "a", optionally with
   // "b" and "+") and returns the file's size, or -1. A file opened for
-  // writing must be a regular file reached without following a symbolic
-  // link in its last component: log files have fixed, guessable names.
+  // writing must be a regular file with a single link, reached without
+  // following a symbolic link in its last component: log files have fixed,
+  // guessable names.
   long open(const char* path, const char* mode);
   bool isOpen() const { return file_ != nullptr; }
   // Writes len bytes; a short write closes the file.

@@ -86,21 +86,28 @@ TEST_F(LogFilesTest, RefusedOpensSwitchTheFileOff) {
   const std::vector<std::pair<const char*, std::function<void()>>> cases = {
       {"symbolic link",
        [&] { ASSERT_EQ(symlink(dir.file("target").c_str(), dir.file("app.log").c_str()), 0); }},
+      {"hard link", [&] { ASSERT_EQ(link(dir.file("target").c_str(), dir.file("app.log").c_str()), 0); }},
       {"fifo", [&] { ASSERT_EQ(mkfifo(dir.file("app.log").c_str(), 0666), 0); }},
       {"plain file in the path", [&] { manager.setLoggerPath(id, dir.file("blocker/sub").c_str()); }},
       {"over-long name", [&] { manager.setLoggerName(id, std::string(600, 'n').c_str()); }},
   };
   for (const auto& c : cases) {
     std::system(("rm -f '" + dir.file("app.log") + "'").c_str());
+    std::ofstream(dir.file("target"), std::ios::trunc) << "kept\n";
     manager.setLoggerPath(id, dir.path().c_str());
     manager.setLoggerName(id, "app");
     manager.setLoggerOutFile(id, true);
     c.second();
     logAt(localEpoch(2026, 12, 5, 10, 0, 0), "secret");
     EXPECT_FALSE(info().outfile.load()) << c.first;
-    EXPECT_FALSE(fileExists(dir.file("target"))) << c.first;
+    EXPECT_EQ(readFile(dir.file("target")), "kept\n") << c.first;
   }
   EXPECT_EQ(manager.getStatusTotalWriteCount(), 0u);
+  // Nor is a hard-linked file emptied.
+  ASSERT_EQ(link(dir.file("target").c_str(), dir.file("app.log").c_str()), 0);
+  marvlog::LogFileHandler file;
+  EXPECT_LT(file.open(dir.file("app.log").c_str(), "wb"), 0);
+  EXPECT_EQ(readFile(dir.file("target")), "kept\n");
 }
 
 TEST_F(LogFilesTest, ReserveTimeDeletesOldFilesButNeverTheOneInUse) {
