@@ -1,6 +1,8 @@
 # Set-up, build and test in one step on a fresh Debian 12 machine.
 #   make demo   build, then run the filter on the bundled sample
 #   make test   build, then run the whole test suite (plain, ASan+UBSan, TSan)
+#   make deb    build the Debian package printer-driver-marvik into $(BUILD)/
+#   make deb-test  build it, install it, print through it, purge it (as root)
 
 SHELL := /bin/bash
 BUILD ?= build
@@ -14,8 +16,17 @@ PACKAGES := g++ make cmake ninja-build pkg-config \
             cups cups-client cups-filters cups-ppdc ghostscript poppler-utils \
             clang-format time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# The Debian packaging tools and debian/control's Build-Depends (which
+# dpkg-buildpackage checks); no GoogleTest or Google Benchmark.
+DEB_PACKAGES := dpkg-dev debhelper fakeroot lintian g++ cmake ninja-build pkg-config \
+                libcups2-dev libcupsimage2-dev libpng-dev cups-ppdc
+# What printing through the installed package needs besides the package.
+DEB_TEST_PACKAGES := cups cups-client ghostscript
+DEB_WORK ?= $(BUILD)-deb
+DEB_NAME = printer-driver-marvik_$$(dpkg-parsechangelog -S Version)_$$(dpkg --print-architecture).deb
 
-.PHONY: all deps build test test-plain test-asan test-tsan demo install format-check fuzz fuzz-deps clean
+.PHONY: all deps build test test-plain test-asan test-tsan demo install format-check fuzz fuzz-deps clean \
+        deb deb-test
 
 all: build
 
@@ -65,5 +76,21 @@ fuzz: deps fuzz-deps
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	@./tools/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
+# The package is built by dpkg-buildpackage from a copy of the tree in
+# $(DEB_WORK), so that build/ and the tree itself are left as they are.
+deb:
+	@./tools/ensure-packages.sh $(DEB_PACKAGES)
+	rm -rf $(DEB_WORK) && mkdir -p $(DEB_WORK)/src $(BUILD)
+	tar -cf - --exclude-vcs --exclude='./build*' --exclude='./$(BUILD)' --exclude='./$(DEB_WORK)' . \
+	  | tar -xf - -C $(DEB_WORK)/src
+	cd $(DEB_WORK)/src && DEB_BUILD_OPTIONS="parallel=$(JOBS) $$DEB_BUILD_OPTIONS" dpkg-buildpackage -b -us -uc
+	cp $(DEB_WORK)/$(DEB_NAME) $(BUILD)/
+	lintian --fail-on error $(BUILD)/$(DEB_NAME)
+	@echo "make deb: $(BUILD)/$(DEB_NAME)"
+
+deb-test: deb
+	@./tools/ensure-packages.sh $(DEB_TEST_PACKAGES)
+	tests/package/deb-test.sh $(BUILD)/$(DEB_NAME) $(DEB_WORK)/test
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz $(DEB_WORK)

@@ -3,6 +3,9 @@
 # PPD, never touching the machine's own CUPS service: its own ServerRoot,
 # spool, logs and ServerBin, listening only on a unix socket in WORK.
 #   private-cupsd.sh FILTER PPD PDF WORK
+# PPD is a PPD file, or model:NICKNAME to add the queue as an administrator
+# does with an installed driver: lpadmin -m with the model that the
+# scheduler's driver lister (lpinfo -m, kept in WORK/models) lists as NICKNAME.
 # Leaves WORK/job.prn (the printer bytes) and WORK/result (job state and
 # pages). The scheduler is stopped on every exit; every wait is bounded.
 set -euo pipefail
@@ -73,7 +76,14 @@ for _ in $(seq 100); do [[ -S $socket ]] && lpstat -r >/dev/null 2>&1 && break; 
 lpstat -r >/dev/null 2>&1 || fail "the scheduler did not start"
 
 touch "$work/job.prn" && chmod 0666 "$work/job.prn"
-lpadmin -p marvik -E -v "file://$work/job.prn" -P "$ppd" || fail "lpadmin failed"
+if [[ $ppd == model:* ]]; then
+  lpinfo -m > "$work/models" || fail "lpinfo -m failed"
+  model=$(awk -v nick="${ppd#model:}" 'substr($0, index($0, " ") + 1) == nick { print $1; exit }' "$work/models")
+  [[ -n $model ]] || fail "lpinfo -m does not list ${ppd#model:}"
+  lpadmin -p marvik -E -v "file://$work/job.prn" -m "$model" || fail "lpadmin -m $model failed"
+else
+  lpadmin -p marvik -E -v "file://$work/job.prn" -P "$ppd" || fail "lpadmin failed"
+fi
 job=$(lp -d marvik "$pdf" | sed -n 's/^request id is \(marvik-[0-9]*\).*/\1/p')
 [[ -n $job ]] || fail "lp did not queue the job"
 
