@@ -1,11 +1,19 @@
-#include <pthread.h>
-#include <sys/syscall.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include "logging/marvlog.h"
 
-#include "logging/log_manager.h"
+#include <cstdarg>
+#include <cstdio>
+
+#include "logging/LogManager.h"
 
 namespace marvlog {
+
+const char* const LOG_STRING[detail::LOG_LEVEL_COUNT] = {"LOG_TRACE", "LOG_DEBUG", "LOG_INFO ", "LOG_WARN ",
+                                                         "LOG_ERROR", "LOG_ALARM", "LOG_FATAL"};
+
+const uint64_t LOG_STRING_LEN[detail::LOG_LEVEL_COUNT] = {9, 9, 8, 8, 9, 9, 9};
+
+const char LOG_COLOR[detail::LOG_LEVEL_COUNT][50] = {"\033[0m",  "\033[0m",  "\033[34m\033[1m", "\033[33m",
+                                                     "\033[31m", "\033[32m", "\033[35m"};
 
 ILogManager* ILogManager::getInstance() {
   // Built once, thread-safely, on first use; its destructor stops the
@@ -14,32 +22,32 @@ ILogManager* ILogManager::getInstance() {
   return &manager;
 }
 
-WallTime systemWallTime() {
-  struct timeval tv {};
-  gettimeofday(&tv, nullptr);
-  return WallTime{static_cast<int64_t>(tv.tv_sec), static_cast<uint32_t>(tv.tv_usec)};
+void appendFormat(LogData* record, const char* format, ...) {
+  if (record == nullptr || format == nullptr) return;
+  if (record->contentLen < 0 || record->contentLen > MARVLOG_LOG_BUF_SIZE) return;
+  const int room = MARVLOG_LOG_BUF_SIZE - record->contentLen;
+  if (room <= 0) return;
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(record->content + record->contentLen, static_cast<size_t>(room), format, args);
+  va_end(args);
+  if (n < 0) n = 0;
+  if (n > room) n = room;
+  record->contentLen += n;
 }
 
-namespace {
-
-// The kernel thread id costs a system call, most of the price of a line;
-// each thread asks once. A forked child's thread is a new kernel thread
-// with the parent's thread-local values, so fork clears the cache.
-thread_local uint32_t tlsThreadId = 0;
-
-void forgetThreadId() {
-  tlsThreadId = 0;
+LogLine::LogLine(ILogManager* manager, int id, int level, const char* file, int line)
+    : manager_(manager), record_(nullptr), file_(file), line_(line), stream_(nullptr, 0) {
+  if (manager_ == nullptr || !manager_->prePushLog(id, level)) return;
+  record_ = manager_->makeLogData(id, level);
+  if (record_ == nullptr) return;
+  stream_ = LogStream(record_->content + record_->contentLen, MARVLOG_LOG_BUF_SIZE - record_->contentLen);
 }
 
-}  // namespace
-
-uint32_t systemThreadId() {
-  if (tlsThreadId == 0) {
-    static const bool forkHandled = pthread_atfork(nullptr, nullptr, &forgetThreadId) == 0;
-    (void)forkHandled;
-    tlsThreadId = static_cast<uint32_t>(syscall(SYS_gettid));
-  }
-  return tlsThreadId;
+LogLine::~LogLine() {
+  if (record_ == nullptr) return;
+  record_->contentLen += stream_.getCurrentLen();
+  manager_->pushLog(record_, file_, line_);
 }
 
 }  // namespace marvlog

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "logging/marvlog.h"
+#include "logging/LogManager.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 #include <map>
 #include <string>
 
-#include "logging/marvlog.h"
+#include "logging/ConfigParser.h"
+#include "logging/LogManager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -116,7 +116,7 @@ TEST(ConfigApply, FromAFileTakenOnce) {
   EXPECT_EQ(manager.getLoggerInfo(0).level.load(), marvlog::LOG_FATAL);
   // A file over the size limit is refused unread.
   std::ofstream(file, std::ios::trunc) << "[main]\nlevel=info\n"
-                                       << std::string(marvlog::MARVLOG_CONFIG_MAX_BYTES, '#');
+                                       << std::string(marvlog::detail::MARVLOG_CONFIG_MAX_BYTES, '#');
   EXPECT_FALSE(manager.updateConfig());
   EXPECT_EQ(manager.getLoggerInfo(0).level.load(), marvlog::LOG_FATAL);
   std::ofstream(dir.file("other.conf")) << "[other]\n";

@@ -59,7 +59,7 @@ void expectStamps(const std::vector<Case>& cases) {
     onFreshThread([&] {
       for (const Case& c : cases) {
         if (c.zone != zone) continue;
-        const marvlog::LocalStamp s = marvlog::localStamp(c.when);
+        const marvlog::detail::LocalStamp s = marvlog::detail::localStamp(c.when);
         char text[40];
         std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d", s.year, s.month, s.day, s.hour,
                       s.minute, s.second);

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "logging/marvlog.h"
+#include "logging/ConfigParser.h"
+#include "logging/LocalClock.h"
+#include "logging/LogManager.h"
 
 namespace {
 

@@ -12,7 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "logging/marvlog.h"
+#include "logging/ConfigParser.h"
+#include "logging/LocalClock.h"
+#include "logging/LogManager.h"
 
 namespace marvlog_test {
 
@@ -69,8 +71,8 @@ inline std::string describe(const marvlog::LoggerInfo& l) {
 inline std::atomic<int64_t> fixedSeconds{0};
 inline std::atomic<uint32_t> fixedMicros{0};
 inline std::atomic<uint32_t> fixedThread{4567};
-inline marvlog::WallTime fixedClock() {
-  return marvlog::WallTime{fixedSeconds.load(), fixedMicros.load()};
+inline marvlog::detail::WallTime fixedClock() {
+  return marvlog::detail::WallTime{fixedSeconds.load(), fixedMicros.load()};
 }
 inline uint32_t fixedThreadId() {
   return fixedThread.load();

@@ -41,7 +41,7 @@ TEST(WriterThread, StartStopAndAnnouncements) {
   };
   ASSERT_EQ(lines.size(), messages.size());
   for (size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_NE(lines[i].find("] LOG_ALARM " + messages[i] + " log_writer.cpp:"), std::string::npos)
+    EXPECT_NE(lines[i].find("] LOG_ALARM " + messages[i] + " LogManagerWriter.cpp:"), std::string::npos)
         << lines[i];
   }
   // A restart runs with the loggers off until they are enabled again.

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace marvlog {
+namespace marvlog::detail {
 
 struct LocalStamp {
   int year;    // e.g. 2026
@@ -21,4 +21,4 @@ struct LocalStamp {
 // elapsed since midnight.
 LocalStamp localStamp(int64_t t);
 
-}  // namespace marvlog
+}  // namespace marvlog::detail

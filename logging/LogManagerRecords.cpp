@@ -1,13 +1,50 @@
 // The life of one log line: acceptance, the record and its prefix, the
 // suffix and terminator, the write, and the record pool.
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <sys/time.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 
-#include "logging/local_clock.h"
-#include "logging/log_manager.h"
-#include "logging/log_stream.h"
+#include "logging/LocalClock.h"
+#include "logging/LogManager.h"
+#include "logging/LogStream.h"
 
 namespace marvlog {
+
+namespace detail {
+
+WallTime systemWallTime() {
+  struct timeval tv {};
+  gettimeofday(&tv, nullptr);
+  return WallTime{static_cast<int64_t>(tv.tv_sec), static_cast<uint32_t>(tv.tv_usec)};
+}
+
+namespace {
+
+// The kernel thread id costs a system call, most of the price of a line;
+// each thread asks once. A forked child's thread is a new kernel thread
+// with the parent's thread-local values, so fork clears the cache.
+thread_local uint32_t tlsThreadId = 0;
+
+void forgetThreadId() {
+  tlsThreadId = 0;
+}
+
+}  // namespace
+
+uint32_t systemThreadId() {
+  if (tlsThreadId == 0) {
+    static const bool forkHandled = pthread_atfork(nullptr, nullptr, &forgetThreadId) == 0;
+    (void)forkHandled;
+    tlsThreadId = static_cast<uint32_t>(syscall(SYS_gettid));
+  }
+  return tlsThreadId;
+}
+
+}  // namespace detail
 
 namespace {
 
@@ -22,7 +59,7 @@ const char* baseName(const char* file) {
 }
 
 void writePrefix(LogData* record) {
-  const LocalStamp t = localStamp(record->time);
+  const detail::LocalStamp t = detail::localStamp(record->time);
   LogStream out(record->content, MARVLOG_LOG_BUF_SIZE);
   out.writeULongLong(static_cast<unsigned>(t.year), 4, 10).writeChar('-');
   out.writeULongLong(static_cast<unsigned>(t.month), 2, 10).writeChar('-');
@@ -39,7 +76,7 @@ void writePrefix(LogData* record) {
 }  // namespace
 
 bool LogManager::prePushLog(int id, int level) {
-  if (!validId(id) || !isValidLevel(level) || !running.load(kRelaxed)) return false;
+  if (!validId(id) || !detail::isValidLevel(level) || !running.load(kRelaxed)) return false;
   const LoggerInfo& logger = loggers[id];
   return logger.enable.load(kRelaxed) && level >= logger.level.load(kRelaxed);
 }
@@ -56,10 +93,10 @@ LogData* LogManager::takePooled() {
 
 LogData* LogManager::makeLogData(int id, int level) {
   // The level indexes the name tables; anything else has no line to make.
-  if (!isValidLevel(level)) return nullptr;
+  if (!detail::isValidLevel(level)) return nullptr;
   LogData* record = takePooled();
   if (record == nullptr) {
-    record = static_cast<LogData*>(std::malloc(MARVLOG_RECORD_BLOCK_SIZE));
+    record = static_cast<LogData*>(std::malloc(detail::MARVLOG_RECORD_BLOCK_SIZE));
     if (record == nullptr) return nullptr;
     std::memset(record, 0, sizeof(LogData));
   }
@@ -68,7 +105,7 @@ LogData* LogManager::makeLogData(int id, int level) {
   record->type = LOG_DATA_RECORD;
   record->typeValue = 0;
   record->contentLen = 0;
-  const WallTime now = wallClock();
+  const detail::WallTime now = wallClock();
   record->time = now.sec;
   record->millis = (now.usec / 1000) % 1000;
   record->threadId = threadIdSource();
@@ -79,8 +116,8 @@ LogData* LogManager::makeLogData(int id, int level) {
 bool LogManager::pushLog(LogData* record, const char* file, int line) {
   if (record == nullptr) return false;
   const int id = record->id;
-  if (!validId(id) || !isValidLevel(record->level) || !running.load(kRelaxed) || record->contentLen < 0 ||
-      record->contentLen > MARVLOG_LOG_BUF_SIZE) {
+  if (!validId(id) || !detail::isValidLevel(record->level) || !running.load(kRelaxed) ||
+      record->contentLen < 0 || record->contentLen > MARVLOG_LOG_BUF_SIZE) {
     freeLogData(record);
     return false;
   }
@@ -122,11 +159,11 @@ void LogManager::writeLine(LogData* record) {
 
 void LogManager::freeLogData(LogData* record) {
   if (record == nullptr) return;
-  if (poolCount.load(kRelaxed) < MARVLOG_RECORD_POOL_MAX) {
+  if (poolCount.load(kRelaxed) < detail::MARVLOG_RECORD_POOL_MAX) {
     AutoLock guard(poolLock);
     // The pool's room is reserved up front, so keeping a record never
     // allocates.
-    if (recordPool.size() < MARVLOG_RECORD_POOL_MAX) {
+    if (recordPool.size() < detail::MARVLOG_RECORD_POOL_MAX) {
       recordPool.push_back(record);
       poolCount.store(recordPool.size(), kRelaxed);
       return;

@@ -1,4 +1,4 @@
-#include "logging/log_stream.h"
+#include "logging/LogStream.h"
 
 #include <cstring>
 

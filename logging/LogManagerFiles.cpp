@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "logging/log_manager.h"
+#include "logging/LogManager.h"
 
 namespace marvlog {
 
@@ -66,7 +66,7 @@ bool LogManager::openLogger(LogData* record) {
     directory += month;
   }
   const std::string fullPath = directory + logger.name + ".log";
-  if (fullPath.size() >= MARVLOG_MAX_FILE_PATH) {
+  if (fullPath.size() >= detail::MARVLOG_MAX_FILE_PATH) {
     openFailed(logger, fullPath);
     return false;
   }
@@ -83,7 +83,7 @@ bool LogManager::openLogger(LogData* record) {
 }
 
 void LogManager::openFailed(LoggerInfo& logger, const std::string& fullPath) {
-  char message[MARVLOG_MAX_FILE_PATH + 64];
+  char message[detail::MARVLOG_MAX_FILE_PATH + 64];
   showColorText("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n", LOG_FATAL);
   std::snprintf(message, sizeof(message), "marvlog: can not open log file %s. \r\n", fullPath.c_str());
   showColorText(message, LOG_FATAL);

@@ -1,10 +1,10 @@
-#include "logging/local_clock.h"
+#include "logging/LocalClock.h"
 
 #include <ctime>
 
-#include "logging/sys_helpers.h"
+#include "logging/SysHelpers.h"
 
-namespace marvlog {
+namespace marvlog::detail {
 namespace {
 
 constexpr int64_t kHour = 3600;
@@ -55,4 +55,4 @@ LocalStamp localStamp(int64_t t) {
   return stamp;
 }
 
-}  // namespace marvlog
+}  // namespace marvlog::detail

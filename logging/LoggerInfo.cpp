@@ -1,4 +1,4 @@
-#include "logging/log_types.h"
+#include "logging/LoggerInfo.h"
 
 namespace marvlog {
 

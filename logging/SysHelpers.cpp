@@ -1,4 +1,4 @@
-#include "logging/sys_helpers.h"
+#include "logging/SysHelpers.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

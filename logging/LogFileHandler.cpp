@@ -1,4 +1,4 @@
-#include "logging/log_file_handler.h"
+#include "logging/LogFileHandler.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,9 @@
-#include "logging/config_parser.h"
+#include "logging/ConfigParser.h"
 
 #include <cctype>
 #include <cstdlib>
+
+#include "logging/marvlog.h"
 
 namespace marvlog {
 

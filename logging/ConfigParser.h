@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "logging/log_types.h"
+#include "logging/LoggerInfo.h"
 
 namespace marvlog {
 

@@ -1,58 +1,42 @@
-// The process-wide log manager: its interface, the logger table, the record
-// pool, the writer thread and the configuration operations.
+// The process-wide log manager behind ILogManager: the logger table, the
+// record pool, the writer thread and the configuration operations. Callers
+// that only log include logging/marvlog.h.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "logging/log_types.h"
-#include "logging/marvlog_levels.h"
-#include "logging/sys_helpers.h"
+#include "logging/LoggerInfo.h"
+#include "logging/SysHelpers.h"
+#include "logging/marvlog.h"
 
 namespace marvlog {
 
-class ILogManager {
- public:
-  // The manager of the process, created on first use and stopped at exit.
-  static ILogManager* getInstance();
-  static ILogManager& getRef() { return *getInstance(); }
-  static ILogManager* getPtr() { return getInstance(); }
+// The history clean-up never deletes the newest file it knows of.
+constexpr uint64_t MARVLOG_FORCE_RESERVE_FILE_COUNT = 1;
 
-  virtual ~ILogManager() = default;
-  virtual bool config(const char* file) = 0;
-  virtual bool configFromString(const char* text) = 0;
-  virtual int createLogger(const char* key) = 0;
-  virtual bool start() = 0;
-  virtual bool stop() = 0;
-  virtual int findLogger(const char* key) = 0;
-  virtual bool prePushLog(int id, int level) = 0;
-  virtual bool pushLog(LogData* record, const char* file, int line) = 0;
-  virtual bool enableLogger(int id, bool enable) = 0;
-  virtual bool setLoggerName(int id, const char* name) = 0;
-  virtual bool setLoggerPath(int id, const char* path) = 0;
-  virtual bool setLoggerLevel(int id, int level) = 0;
-  virtual bool setLoggerFileLine(int id, bool enable) = 0;
-  virtual bool setLoggerDisplay(int id, bool enable) = 0;
-  virtual bool setLoggerOutFile(int id, bool enable) = 0;
-  virtual bool setLoggerLimitsize(int id, unsigned int limitsize) = 0;
-  virtual bool setLoggerMonthdir(int id, bool enable) = 0;
-  virtual bool setLoggerReserveTime(int id, long seconds) = 0;
-  virtual bool setAutoUpdate(int interval) = 0;
-  virtual bool updateConfig() = 0;
-  virtual bool isLoggerEnable(int id) = 0;
-  virtual uint64_t getStatusTotalWriteCount() = 0;
-  virtual uint64_t getStatusTotalWriteBytes() = 0;
-  virtual uint64_t getStatusTotalPushQueue() = 0;
-  virtual uint64_t getStatusTotalPopQueue() = 0;
-  virtual uint32_t getStatusActiveLoggers() = 0;
-  // A record with its line prefix written, or null when no memory could be
-  // had (the statement is then dropped).
-  virtual LogData* makeLogData(int id, int level) = 0;
-  virtual void freeLogData(LogData* record) = 0;
-};
+namespace detail {
+
+constexpr size_t MARVLOG_RECORD_BLOCK_SIZE = sizeof(LogData) + MARVLOG_LOG_BUF_SIZE - 1;
+// Records kept for reuse once released.
+constexpr size_t MARVLOG_RECORD_POOL_MAX = 200;
+// Longest full log file path (directory, month directory and name.log) the
+// library will open; longer ones are refused like any other open failure.
+constexpr size_t MARVLOG_MAX_FILE_PATH = 500;
+// Largest configuration file read; bigger files are refused unread.
+constexpr size_t MARVLOG_CONFIG_MAX_BYTES = 1024 * 1024;
+// Period of the writer thread's cycle.
+constexpr unsigned MARVLOG_WRITER_CYCLE_MS = 50;
+// How long start() waits for the writer thread to announce itself.
+constexpr int MARVLOG_START_TIMEOUT_MS = 3000;
+
+inline bool isValidLevel(int level) {
+  return level >= LOG_TRACE && level <= LOG_FATAL;
+}
 
 // Wall-clock reading: seconds since the epoch and microseconds.
 struct WallTime {
@@ -64,6 +48,8 @@ using ThreadIdFn = uint32_t (*)();
 
 WallTime systemWallTime();
 uint32_t systemThreadId();
+
+}  // namespace detail
 
 class LogManager : public ThreadHelper, public ILogManager {
  public:
@@ -118,8 +104,8 @@ class LogManager : public ThreadHelper, public ILogManager {
   size_t getPoolSize() const { return poolCount.load(std::memory_order_relaxed); }
   // The clock and the thread id stamped into records. For tests that need
   // fixed lines; set before start().
-  void setClock(WallClockFn clock) { wallClock = clock; }
-  void setThreadIdSource(ThreadIdFn source) { threadIdSource = source; }
+  void setClock(detail::WallClockFn clock) { wallClock = clock; }
+  void setThreadIdSource(detail::ThreadIdFn source) { threadIdSource = source; }
 
  private:
   bool validId(int id) const { return id >= 0 && id <= lastId.load(std::memory_order_acquire); }
@@ -146,8 +132,8 @@ class LogManager : public ThreadHelper, public ILogManager {
   std::map<std::string, int32_t> loggerIds;
   std::atomic<int32_t> lastId{0};
   LoggerInfo loggers[MARVLOG_LOGGER_MAX];
-  WallClockFn wallClock = &systemWallTime;
-  ThreadIdFn threadIdSource = &systemThreadId;
+  detail::WallClockFn wallClock = &detail::systemWallTime;
+  detail::ThreadIdFn threadIdSource = &detail::systemThreadId;
 
   // Groups touched by different threads lie on different cache lines.
   [[maybe_unused]] char spacerQueue[256] = {};

@@ -1,10 +1,10 @@
 // The logger table: construction, creating and finding loggers, and the
 // per-setting operations.
-#include "logging/log_manager.h"
+#include "logging/LogManager.h"
 
 #include <climits>
 
-#include "logging/config_parser.h"
+#include "logging/ConfigParser.h"
 
 namespace marvlog {
 
@@ -18,7 +18,7 @@ LogManager::LogManager() {
   main.key = MARVLOG_MAIN_LOGGER_KEY;
   main.name = MARVLOG_MAIN_LOGGER_KEY;
   loggerIds[MARVLOG_MAIN_LOGGER_KEY] = MARVLOG_MAIN_LOGGER_ID;
-  recordPool.reserve(MARVLOG_RECORD_POOL_MAX);
+  recordPool.reserve(detail::MARVLOG_RECORD_POOL_MAX);
 }
 
 LogManager::~LogManager() {

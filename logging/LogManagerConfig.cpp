@@ -2,8 +2,8 @@
 // file, and reloading that file.
 #include <cstring>
 
-#include "logging/config_parser.h"
-#include "logging/log_manager.h"
+#include "logging/ConfigParser.h"
+#include "logging/LogManager.h"
 
 namespace marvlog {
 
@@ -40,7 +40,7 @@ bool LogManager::readConfigFile(std::string* text) {
   LogFileHandler file;
   if (file.open(configFile.c_str(), "rb") < 0) return false;
   bool tooBig = false;
-  *text = file.readContent(MARVLOG_CONFIG_MAX_BYTES, &tooBig);
+  *text = file.readContent(detail::MARVLOG_CONFIG_MAX_BYTES, &tooBig);
   if (tooBig) return false;
   // The text ends at its first NUL byte.
   text->resize(std::strlen(text->c_str()));

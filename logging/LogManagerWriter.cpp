@@ -1,7 +1,6 @@
 // The writer thread: start-up announcement, the 50 ms housekeeping cycle,
 // periodic configuration reloads, and shutdown.
-#include "logging/log_manager.h"
-#include "logging/log_statement.h"
+#include "logging/LogManager.h"
 
 namespace marvlog {
 
@@ -21,7 +20,7 @@ bool LogManager::start() {
     running.store(false);
     return false;
   }
-  return startSignal.wait(MARVLOG_START_TIMEOUT_MS);
+  return startSignal.wait(detail::MARVLOG_START_TIMEOUT_MS);
 }
 
 bool LogManager::stop() {
@@ -44,7 +43,7 @@ void LogManager::run() {
   int64_t lastCheck = wallClock().sec;
   for (;;) {
     closeDisabledFiles();
-    sleepMillisecond(MARVLOG_WRITER_CYCLE_MS);
+    sleepMillisecond(detail::MARVLOG_WRITER_CYCLE_MS);
     if (!running.load()) break;
     const int interval = autoUpdateInterval.load(kRelaxed);
     const int64_t now = wallClock().sec;
