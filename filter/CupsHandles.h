@@ -7,11 +7,6 @@
 
 #include <memory>
 
-struct RasterCloser {
-  void operator()(cups_raster_t* raster) const { cupsRasterClose(raster); }
-};
-using RasterStream = std::unique_ptr<cups_raster_t, RasterCloser>;
-
 struct PpdCloser {
   void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
 };

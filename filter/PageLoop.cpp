@@ -65,11 +65,21 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
   return out.Write(frame) ? PageResult::kWritten : PageResult::kWriteFailed;
 }
 
-JobOutcome RunPageLoop(cups_raster_t* raster, PrinterOutput& out, std::FILE* status,
+JobOutcome RunPageLoop(marvik::filter::RasterInput& input, PrinterOutput& out, std::FILE* status,
                        const volatile std::sig_atomic_t* canceled) {
   JobOutcome outcome;
   cups_page_header2_t header;
-  while (raster != nullptr && cupsRasterReadHeader2(raster, &header)) {
+  cups_raster_t* const raster = input.get();
+  while (raster != nullptr) {
+    if (!cupsRasterReadHeader2(raster, &header)) {
+      // No header, yet input left: libcups refused the next page's header.
+      if (!input.ReachedEnd() && !*canceled) {
+        ReportError(status, outcome, "ERROR: Page %d refused: %s\n", outcome.pagesRead + 1,
+                    "the CUPS raster library rejects its header (a zero cupsHeight or cupsBytesPerLine, "
+                    "or a cupsBitsPerPixel it does not know)");
+      }
+      break;
+    }
     if (*canceled) break;
     const HeaderVerdict verdict = CheckPageHeader(header);
     if (!verdict.ok) {

@@ -9,6 +9,7 @@
 
 #include "filter/PageHeaderCheck.h"
 #include "filter/PrinterOutput.h"
+#include "filter/RasterInput.h"
 
 struct JobOutcome {
   int pagesRead = 0;     // pages counted and announced with "PAGE:"
@@ -30,5 +31,5 @@ PageResult PrintPage(const cups_page_header2_t& header, const HeaderVerdict& ver
 // Runs the page loop until the stream ends, a page fails, or `canceled`
 // becomes non-zero (tested after a header is read and after a page is
 // written). "PAGE:" and "ERROR:" lines go to `status`.
-JobOutcome RunPageLoop(cups_raster_t* raster, PrinterOutput& out, std::FILE* status,
+JobOutcome RunPageLoop(marvik::filter::RasterInput& input, PrinterOutput& out, std::FILE* status,
                        const volatile std::sig_atomic_t* canceled);

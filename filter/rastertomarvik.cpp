@@ -54,7 +54,7 @@ int main(int argc, char* argv[]) {
     sleep(1);
     return 1;
   }
-  RasterStream raster(cupsRasterOpen(input.fd(), CUPS_RASTER_READ));
+  marvik::filter::RasterInput raster(input.fd());
 
   JobOptions options(argv[5]);
   PpdFile ppd(ppdOpenFile(std::getenv("PPD")));
@@ -64,10 +64,9 @@ int main(int argc, char* argv[]) {
   }
   options.Mark(ppd.get());
   Setup();
-  MARVLOG_FMT(marvlog::MARVLOG_MAIN_LOGGER_ID, marvlog::LOG_DEBUG, "DEBUG: Job %s: reading pages", argv[1]);
 
   PrinterOutput printerOut(STDOUT_FILENO);
-  const JobOutcome outcome = RunPageLoop(raster.get(), printerOut, stderr, &Canceled);
+  const JobOutcome outcome = RunPageLoop(raster, printerOut, stderr, &Canceled);
   Shutdown();
   return FinishJob(outcome, printerOut);
 }

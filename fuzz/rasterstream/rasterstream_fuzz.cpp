@@ -61,13 +61,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::FILE* const status = QuietSetUp();
   Input input{data, size, 0};
-  cups_raster_t* raster = cupsRasterOpenIO(ReadInput, &input, CUPS_RASTER_READ);
-  if (raster == nullptr) return 0;
-  {
-    PrinterOutput out(1, DiscardWrite);
-    static const volatile std::sig_atomic_t notCanceled = 0;
-    RunPageLoop(raster, out, status, &notCanceled);
-  }
-  cupsRasterClose(raster);
+  marvik::filter::RasterInput raster(ReadInput, &input);
+  PrinterOutput out(1, DiscardWrite);
+  static const volatile std::sig_atomic_t notCanceled = 0;
+  RunPageLoop(raster, out, status, &notCanceled);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -205,6 +206,7 @@ TEST(FilterProgram, RefusesBrokenSecondPagesAfterPrintingTheFirst) {
        {{"cupsBitsPerColor", "2"}, {"cupsBitsPerPixel", "2"}},
        0,
        "ERROR: Page 2 refused: cupsBitsPerColor = 2"},
+      {"zero height", {{"cupsHeight", "0"}}, 0, "ERROR: Page 2 refused: the CUPS raster library rejects"},
       {"stream ends in the bitmap", {}, 100, "ERROR: The raster data ended inside page 2"},
   };
   for (const auto& c : cases) {
@@ -246,9 +248,10 @@ TEST(FilterProgram, SigtermBeforeTheFirstPagePrintsNothing) {
   FilterProcess::Options options;
   options.args = JobArgs("");
   options.args[0] = "4711";
+  unlink(filtertest::kJobLog);  // what is logged next is this job's
   ASSERT_TRUE(process.Start(options));
   ASSERT_TRUE(process.Feed(Bytes(stream.begin(), stream.begin() + 4)));  // the sync word opens the stream
-  ASSERT_TRUE(FilterProcess::WaitForLog("Job 4711: reading pages"));     // handler in place, PPD marked
+  ASSERT_TRUE(FilterProcess::WaitForLog("marvlog thread started"));      // main runs: the handler is in place
   process.Signal(SIGTERM);
   process.Feed(Bytes(stream.begin() + 4, stream.end()));
   EXPECT_EQ(process.Wait(), 1);
@@ -294,18 +297,30 @@ TEST(FilterProgram, LogsEachPageHeaderAndGeometryOfThisJobOnly) {
 
   const std::string log = ReadFile(filtertest::kJobLog);
   EXPECT_EQ(log.find("STALE"), std::string::npos);
-  // Every line: date, time with milliseconds, [thread id], level, message, file:line, CR LF.
-  std::istringstream lines(log);
-  std::string text, messages;
+  // Every record: date, time with milliseconds, [thread id], level, message,
+  // " file:line", CR LF. The header dump's texts end in their own line feed,
+  // so the suffix of those records opens the next line: " rastertomarvik:N".
+  std::string messages;
   int count = 0;
-  while (std::getline(lines, text)) {
+  for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
     ++count;
-    ASSERT_FALSE(text.empty());
-    ASSERT_EQ(text.back(), '\r') << text;
-    text.pop_back();
+    std::string text = log.substr(start, end - start);
+    const std::size_t feed = text.find('\n');
+    if (feed != std::string::npos) {
+      const std::string suffix = text.substr(feed + 1);
+      ASSERT_EQ(suffix.rfind(" rastertomarvik:", 0), 0u) << text;
+      ASSERT_EQ(suffix.find_first_not_of("0123456789", 16), std::string::npos) << text;
+      text = text.substr(0, feed) + suffix;
+    }
     ASSERT_TRUE(IsLogLine(text)) << text;
     messages += text + "\n";
   }
+  EXPECT_EQ(log.size(), log.rfind("\r\n") + 2) << "the log ends inside a record";
+  EXPECT_EQ(messages.find("reading pages"), std::string::npos);
+  const std::size_t duplex = log.find(" LOG_DEBUG DEBUG: Duplex = 0\n rastertomarvik:");
+  ASSERT_NE(duplex, std::string::npos);
+  const std::size_t digits = duplex + std::strlen(" LOG_DEBUG DEBUG: Duplex = 0\n rastertomarvik:");
+  EXPECT_EQ(log.find("\r\n", digits), log.find_first_not_of("0123456789", digits));
   EXPECT_GT(count, 40);
   const char* dump[] = {"DEBUG: StartPage...",
                         "DEBUG: cupsPageSizeName = Letter",

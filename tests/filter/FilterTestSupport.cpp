@@ -46,7 +46,8 @@ Bytes MakeStream(const marvik::raster::PageSpec& page, int pages, int version, b
   request.pages.assign(static_cast<std::size_t>(pages), page);
   Bytes out;
   std::string error;
-  if (!marvik::raster::BuildRasterStream(request, out, error)) std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
+  if (!marvik::raster::BuildRasterStream(request, out, error))
+    std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
   return out;
 }
 
@@ -65,9 +66,7 @@ Bytes ExpectedBody(const marvik::raster::PageSpec& page) {
 }
 
 MemoryRaster::MemoryRaster(const Bytes& stream, volatile std::sig_atomic_t* atEnd)
-    : stream_(stream),
-      atEnd_(atEnd),
-      input_(&MemoryRaster::Read, this) {}
+    : stream_(stream), atEnd_(atEnd), input_(&MemoryRaster::Read, this) {}
 
 ssize_t MemoryRaster::Read(void* ctx, unsigned char* buffer, std::size_t length) {
   auto* self = static_cast<MemoryRaster*>(ctx);

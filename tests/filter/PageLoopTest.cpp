@@ -388,7 +388,8 @@ TEST(RunPageLoop, WhiteAndGrayPagesPrintTheSameDotsAsBlackOnes) {
     unsigned bits, space;
   } cases[] = {
       {1, CUPS_CSPACE_W}, {1, CUPS_CSPACE_SW}, {8, CUPS_CSPACE_W}, {8, CUPS_CSPACE_SW}, {8, CUPS_CSPACE_K}};
-  for (marvik::raster::Pattern pattern : {marvik::raster::Pattern::kChecker, marvik::raster::Pattern::kStripes}) {
+  for (marvik::raster::Pattern pattern :
+       {marvik::raster::Pattern::kChecker, marvik::raster::Pattern::kStripes}) {
     marvik::raster::PageSpec page = SmallPage();
     page.pattern = pattern;
     volatile std::sig_atomic_t canceled = 0;
@@ -423,6 +424,7 @@ Bytes GoodThenBad(const marvik::raster::PageSpec& second, long long cutBytes = 0
   marvik::raster::StreamSpec request;
   request.rawHeader = true;
   request.pages = {SmallPage(), second};
+  if (cutBytes == 0) request.pages.push_back(SmallPage());  // a refused page must not pass for the end
   request.cutBytes = cutBytes;
   Bytes out;
   std::string error;
@@ -437,6 +439,12 @@ TEST(RunPageLoop, StopsAtABrokenPageKeepingEarlierOnes) {
   badResolution.overrides = {{"HWResolution[0]", "240"}};
   marvik::raster::PageSpec fourBit = SmallPage();
   fourBit.overrides = {{"cupsBitsPerColor", "4"}, {"cupsBitsPerPixel", "4"}};
+  // Headers libcups itself refuses: it answers "no header" as at the end.
+  marvik::raster::PageSpec zeroHeight = SmallPage(), zeroLine = SmallPage(), deepPixels = SmallPage();
+  zeroHeight.overrides = {{"cupsHeight", "0"}};
+  zeroLine.overrides = {{"cupsBytesPerLine", "0"}};
+  deepPixels.overrides = {{"cupsBitsPerPixel", "248"}};
+  const char* const libcupsRefusal = "ERROR: Page 2 refused: the CUPS raster library rejects its header";
   const Bytes firstFrame =
       Concat({Hex("1B 40 1C 43 2C 01 0D"), filtertest::ExpectedBody(SmallPage()), kFrameEnd});
   const struct {
@@ -448,6 +456,9 @@ TEST(RunPageLoop, StopsAtABrokenPageKeepingEarlierOnes) {
       {"zero width", GoodThenBad(zeroWidth), "ERROR: Page 2 refused: cupsWidth = 0", 1},
       {"bad resolution", GoodThenBad(badResolution), "ERROR: Page 2 refused: HWResolution = [ 240 180 ]", 1},
       {"4-bit page", GoodThenBad(fourBit), "ERROR: Page 2 refused: cupsBitsPerColor = 4", 1},
+      {"zero height", GoodThenBad(zeroHeight), libcupsRefusal, 1},
+      {"zero line length", GoodThenBad(zeroLine), libcupsRefusal, 1},
+      {"248 bits per pixel", GoodThenBad(deepPixels), libcupsRefusal, 1},
       {"ends inside page 2", GoodThenBad(SmallPage(), 10), "ERROR: The raster data ended inside page 2", 2},
   };
   for (const auto& c : cases) {

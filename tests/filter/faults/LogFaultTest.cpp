@@ -46,6 +46,17 @@ void ExpectLinkAndTargetUntouched(const std::string& tmp) {
   EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link is left in place";
 }
 
+// A second name of someone else's file: emptying or appending to the log
+// would change that file.
+void PlantHardLink(const std::string& tmp) {
+  WriteFile(tmp + "/precious", kPrecious);
+  ASSERT_EQ(::link((tmp + "/precious").c_str(), (tmp + kLogName).c_str()), 0);
+}
+
+void ExpectHardLinkedFileUntouched(const std::string& tmp) {
+  EXPECT_EQ(ReadFile(tmp + "/precious"), kPrecious);
+}
+
 void PlantDanglingLink(const std::string& tmp) {
   ASSERT_EQ(::symlink("/tmp/made-through-link", (tmp + kLogName).c_str()), 0);
 }
@@ -89,6 +100,7 @@ void ExpectNoLog(const std::string& tmp) {
 const LogCase kLogCases[] = {
     {"healthy /tmp, stale log", TmpMode::kPrivate, false, PlantStaleLog, ExpectThisJobLogged},
     {"log path links to a file", TmpMode::kPrivate, false, PlantLinkToFile, ExpectLinkAndTargetUntouched},
+    {"log path is a hard link", TmpMode::kPrivate, false, PlantHardLink, ExpectHardLinkedFileUntouched},
     {"log path links to nothing", TmpMode::kPrivate, false, PlantDanglingLink, ExpectNothingMadeThroughLink},
     {"log path is a directory", TmpMode::kPrivate, false, PlantDirectory, ExpectDirectoryKept},
     {"log path is a FIFO", TmpMode::kPrivate, false, PlantFifo, Nothing},
