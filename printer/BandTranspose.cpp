@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace marvik_detail {
+namespace marvik::escp {
 
 namespace {
 
@@ -71,6 +71,33 @@ void TransposePass(const PassRows& rows, uint64_t width, uint64_t colBytes,
   }
 }
 
+bool KeepInkParity(const std::vector<unsigned char>& ink, uint64_t width, unsigned parity,
+                   std::vector<unsigned char>& halfInk) {
+  // Ink bits are most significant first: even columns are bits 7, 5, 3, 1.
+  const unsigned char keep = parity == 0 ? 0xAA : 0x55;
+  halfInk.resize(ink.size());
+  for (size_t b = 0; b < ink.size(); ++b) {
+    halfInk[b] = ink[b] & keep;
+  }
+  // Ink past the width (padding bits of the rows) is not printed.
+  if (width % 8 != 0 && !halfInk.empty()) {
+    halfInk.back() &= static_cast<unsigned char>(0xFF00u >> (width % 8));
+  }
+  unsigned char any = 0;
+  for (unsigned char byte : halfInk) {
+    any |= byte;
+  }
+  return any != 0;
+}
+
+void KeepColumnParity(const std::vector<unsigned char>& columns, uint64_t width, uint64_t colBytes,
+                      unsigned parity, std::vector<unsigned char>& half) {
+  half.assign(width * colBytes, 0);
+  for (uint64_t x = parity; x < width; x += 2) {
+    std::memcpy(half.data() + x * colBytes, columns.data() + x * colBytes, colBytes);
+  }
+}
+
 bool IsBlankRow(const unsigned char* row, uint64_t length) {
   uint64_t i = 0;
   uint64_t acc = 0;
@@ -88,4 +115,4 @@ bool IsBlankRow(const unsigned char* row, uint64_t length) {
   return acc == 0;
 }
 
-}  // namespace marvik_detail
+}  // namespace marvik::escp

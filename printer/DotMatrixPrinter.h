@@ -79,6 +79,10 @@ class DotMatrixPrinter {
   void SetCashMode(const std::string& mode);        // "Option2" after, "Option3" before the page
   void SetBlackMarkMode(const std::string& mode);   // "Option2" page end, "Option3" page start
   void SetCutterMode(const std::string& mode, const std::string& cutOption);
+  // For heads that cannot fire a pin in two adjacent columns at 360 dpi
+  // across: bands in that mode go out as two head passes, even columns then
+  // odd columns (MarvikESCP::SetNoAdjacentDots). Call before SetPage.
+  void SetNoAdjacentDots(bool on);
 
   const MarvikESCP& Encoder() const { return escp; }
 

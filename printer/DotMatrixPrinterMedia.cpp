@@ -68,6 +68,10 @@ void DotMatrixPrinter::SetUniDirection(bool oneDirection) {
   startDocCmds[kKeyUniDirection] = oneDirection ? kOneDirection : kBothDirections;
 }
 
+void DotMatrixPrinter::SetNoAdjacentDots(bool on) {
+  escp.SetNoAdjacentDots(on);
+}
+
 void DotMatrixPrinter::SetCashMode(const std::string& mode) {
   if (mode == "Option2") {
     endDocCmds[kKeyMediaOption] = kCashPulse;

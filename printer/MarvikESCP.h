@@ -84,6 +84,15 @@ class MarvikESCP {
   pin_type_e PinType() const { return pinType; }
   int32_t BitmapM() const { return bitmapM; }
 
+  // For impact heads that cannot fire a pin in two adjacent columns at 360
+  // dpi across: with `on`, every pass of a band in the 360 dpi bit-image
+  // mode (ESC * 40) is sent as two head passes at the same paper position,
+  // the even columns, then CR and the odd columns, each with its own white
+  // runs skipped. Other modes are unaffected. Off by default; set it before
+  // DotMatrix2Page.
+  void SetNoAdjacentDots(bool on) { noAdjacentDots = on; }
+  bool NoAdjacentDots() const { return noAdjacentDots; }
+
   // --- Positioning and graphics commands (append to PrinterData) ---
   // CR, then a paper feed of `rows` bitmap rows. Fine-unit form (ESC ( U /
   // ESC ( v) at a vertical 360 dpi on 18/24-pin heads and at 360 x 360;
@@ -142,6 +151,12 @@ class MarvikESCP {
     std::vector<unsigned char> columns[2];  // one column buffer per pass
     std::vector<unsigned char> ink;         // OR of the band's rows: bit set = non-white column
     std::vector<int32_t> whiteArea;
+    // Head passes without adjacent dots, index = column parity.
+    std::vector<unsigned char> half;  // one pass's columns of one parity
+    std::vector<unsigned char> halfInk;
+    bool halfInked[2] = {false, false};
+    std::vector<int32_t> halfRuns[2];
+    int32_t halfLen[2] = {0, 0};
   };
 
   bool UsesFineFeed() const;
@@ -154,7 +169,16 @@ class MarvikESCP {
   void EncodeBand(const unsigned char* band, uint64_t bytesPerLine, uint64_t width, uint64_t rows);
   void EncodeSingle(const unsigned char* band, uint64_t bytesPerLine, uint64_t width, uint64_t rows);
   void EncodeDouble(const unsigned char* band, uint64_t bytesPerLine, uint64_t width, uint64_t rows);
-  int32_t FindWhiteRuns(uint64_t width);
+  // The skipped white runs and `len` of a band from its ink (one bit per
+  // column), as CalcWhiteArea finds them column by column.
+  int32_t FindWhiteRuns(const std::vector<unsigned char>& ink, uint64_t width,
+                        std::vector<int32_t>& runs) const;
+  bool SplitsAdjacentDots() const;
+  // Ink and white runs of the even and the odd head pass of a band.
+  void PrepareHeadPasses(uint64_t width);
+  // Sends one pass of a transposed band, split into head passes when
+  // SplitsAdjacentDots().
+  void EmitPass(const std::vector<unsigned char>& columns, int32_t colBytes, int32_t len, uint64_t width);
 
   pin_type_e pinType;
   int32_t verticalUnit = 0;
@@ -163,5 +187,6 @@ class MarvikESCP {
   int32_t dpiY;
   uint8_t linesPerRow = 0;
   int32_t bitmapM = -1;
+  bool noAdjacentDots = false;
   BandScratch scratch;  // reused from band to band
 };

@@ -8,9 +8,20 @@
 #include "printer/BandTranspose.h"
 #include "printer/MarvikESCP.h"
 
-using marvik_detail::IsBlankRow;
-using marvik_detail::PassRows;
-using marvik_detail::TransposePass;
+using marvik::escp::IsBlankRow;
+using marvik::escp::KeepColumnParity;
+using marvik::escp::KeepInkParity;
+using marvik::escp::PassRows;
+using marvik::escp::TransposePass;
+
+namespace {
+
+constexpr unsigned char kCR = 0x0D;
+// The bit-image mode of 360 dpi across, in which many impact heads cannot
+// fire one pin in two adjacent columns.
+constexpr int32_t kMode360Across = 40;
+
+}  // namespace
 
 bool MarvikESCP::UsesDoublePass() const {
   // Bitmap rows twice as close as the head's dots: even rows, then odd rows.
@@ -123,9 +134,10 @@ void MarvikESCP::EncodeSingle(const unsigned char* band, uint64_t bytesPerLine, 
   const int32_t colBytes = linesPerRow >> 3;
   scratch.ink.assign((width + 7) / 8, 0);
   TransposePass(PassRows{band, bytesPerLine, rows, 0, 1}, width, colBytes, scratch.columns[0], scratch.ink);
-  const int32_t len = FindWhiteRuns(width);
+  const int32_t len = FindWhiteRuns(scratch.ink, width, scratch.whiteArea);
   MARVLOG_FMT(marvlog::MARVLOG_MAIN_LOGGER_ID, marvlog::LOG_DEBUG, "len: %d, colBytes: %d", len, colBytes);
-  OneLineToBytesSingle(scratch.columns[0].data(), scratch.whiteArea, colBytes, len);
+  PrepareHeadPasses(width);
+  EmitPass(scratch.columns[0], colBytes, len, width);
 }
 
 void MarvikESCP::EncodeDouble(const unsigned char* band, uint64_t bytesPerLine, uint64_t width,
@@ -136,17 +148,57 @@ void MarvikESCP::EncodeDouble(const unsigned char* band, uint64_t bytesPerLine, 
   TransposePass(PassRows{band, bytesPerLine, rows, 1, 2}, width, colBytes, scratch.columns[1], scratch.ink);
   // One set of skipped runs serves both passes: a column is skipped only
   // when it is white in both.
-  const int32_t len = FindWhiteRuns(width);
+  const int32_t len = FindWhiteRuns(scratch.ink, width, scratch.whiteArea);
   MARVLOG_FMT(marvlog::MARVLOG_MAIN_LOGGER_ID, marvlog::LOG_DEBUG, "len: %d, colBytes: %d", len, colBytes);
-  OneLineToBytesSingle(scratch.columns[0].data(), scratch.whiteArea, colBytes, len);
+  PrepareHeadPasses(width);
+  EmitPass(scratch.columns[0], colBytes, len, width);
   AddVertical(1);
-  OneLineToBytesSingle(scratch.columns[1].data(), scratch.whiteArea, colBytes, len);
+  EmitPass(scratch.columns[1], colBytes, len, width);
 }
 
-int32_t MarvikESCP::FindWhiteRuns(uint64_t width) {
+bool MarvikESCP::SplitsAdjacentDots() const {
+  return noAdjacentDots && bitmapM == kMode360Across;
+}
+
+void MarvikESCP::PrepareHeadPasses(uint64_t width) {
+  if (!SplitsAdjacentDots()) {
+    return;
+  }
+  // Each head pass skips its own white runs; in a two-pass band both row
+  // passes share them, as they share the band's runs.
+  for (unsigned parity = 0; parity < 2; ++parity) {
+    scratch.halfInked[parity] = KeepInkParity(scratch.ink, width, parity, scratch.halfInk);
+    scratch.halfLen[parity] = FindWhiteRuns(scratch.halfInk, width, scratch.halfRuns[parity]);
+  }
+}
+
+void MarvikESCP::EmitPass(const std::vector<unsigned char>& columns, int32_t colBytes, int32_t len,
+                          uint64_t width) {
+  if (!SplitsAdjacentDots()) {
+    OneLineToBytesSingle(columns.data(), scratch.whiteArea, colBytes, len);
+    return;
+  }
+  // Even columns, then back to the line's start for the odd ones: no image
+  // holds one pin's dots in adjacent columns. A parity without ink is left
+  // out.
+  bool sent = false;
+  for (unsigned parity = 0; parity < 2; ++parity) {
+    if (!scratch.halfInked[parity]) {
+      continue;
+    }
+    if (sent) {
+      printerData.push_back(kCR);
+    }
+    KeepColumnParity(columns, width, static_cast<uint64_t>(colBytes), parity, scratch.half);
+    OneLineToBytesSingle(scratch.half.data(), scratch.halfRuns[parity], colBytes, scratch.halfLen[parity]);
+    sent = true;
+  }
+}
+
+int32_t MarvikESCP::FindWhiteRuns(const std::vector<unsigned char>& ink, uint64_t width,
+                                  std::vector<int32_t>& runs) const {
   // The same runs and `len` as CalcWhiteArea column by column, found a byte
   // of eight columns at a time where the byte is all white or all ink.
-  std::vector<int32_t>& runs = scratch.whiteArea;
   runs.clear();
   const int32_t step = HorizontalStep();
   const int32_t columns = static_cast<int32_t>(width);
@@ -160,9 +212,9 @@ int32_t MarvikESCP::FindWhiteRuns(uint64_t width) {
   int32_t len = 0;
   int32_t x = 0;
   while (x < columns) {
-    const unsigned char ink = scratch.ink[x >> 3];
-    if ((x & 7) == 0 && x + 8 <= columns && (ink == 0 || ink == 0xFF)) {
-      if (ink == 0) {
+    const unsigned char bits = ink[x >> 3];
+    if ((x & 7) == 0 && x + 8 <= columns && (bits == 0 || bits == 0xFF)) {
+      if (bits == 0) {
         start = start < 0 ? x : start;
       } else {
         closeRun(start, x - 1);
@@ -172,7 +224,7 @@ int32_t MarvikESCP::FindWhiteRuns(uint64_t width) {
       x += 8;
       continue;
     }
-    if (ink & (0x80 >> (x & 7))) {
+    if (bits & (0x80 >> (x & 7))) {
       closeRun(start, x - 1);
       start = -1;
       len = x;
