@@ -8,6 +8,8 @@ extern "C" void CancelJob(int /*signal*/) {
   Canceled = 1;
 }
 
+namespace marvik::filter {
+
 void InstallSignalHandlers() {
   Canceled = 0;
   struct sigaction action {};
@@ -17,3 +19,5 @@ void InstallSignalHandlers() {
   sigaction(SIGTERM, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 }
+
+}  // namespace marvik::filter

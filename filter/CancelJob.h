@@ -4,8 +4,8 @@
 
 #include <csignal>
 
-// 0 go on, 1 a SIGTERM arrived. Set only by CancelJob (and cleared by main
-// before the handler is installed).
+// 0 go on, 1 a SIGTERM arrived. Set only by CancelJob; cleared by
+// InstallSignalHandlers before the handler is installed.
 extern volatile std::sig_atomic_t Canceled;
 
 // The SIGTERM handler: sets Canceled and nothing else.
@@ -14,4 +14,6 @@ extern "C" void CancelJob(int signal);
 // Clears Canceled, installs CancelJob for SIGTERM (restarting interrupted
 // reads, so the page in hand is still read whole) and ignores SIGPIPE, so a
 // vanished reader shows up as a failed write that can be reported.
+namespace marvik::filter {
 void InstallSignalHandlers();
+}  // namespace marvik::filter

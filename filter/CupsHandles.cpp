@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace marvik::filter {
+
 JobInput::~JobInput() {
   if (fd_ > 0) ::close(fd_);
 }
@@ -28,3 +30,5 @@ void JobOptions::Mark(ppd_file_t* ppd) const {
   ppdMarkDefaults(ppd);
   cupsMarkOptions(ppd, count_, options_);
 }
+
+}  // namespace marvik::filter

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace marvik::filter {
+
 struct PpdCloser {
   void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
 };
@@ -43,3 +45,5 @@ class JobOptions {
   int count_ = 0;
   cups_option_t* options_ = nullptr;
 };
+
+}  // namespace marvik::filter

@@ -5,6 +5,8 @@
 #include "filter/LogFileReset.h"
 #include "logging/marvlog.h"
 
+namespace marvik::filter {
+
 void PrepareJobLog() {
   const mode_t previousMask = ::umask(022);
   EmptyLogFile(kJobLogPath);  // a job without its log still prints
@@ -14,3 +16,5 @@ void PrepareJobLog() {
   log.start();
   ::umask(previousMask);
 }
+
+}  // namespace marvik::filter

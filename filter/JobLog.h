@@ -1,6 +1,8 @@
 // The job's diagnostic log, /tmp/marvikdotmatrix.log.
 #pragma once
 
+namespace marvik::filter {
+
 constexpr const char* kJobLogDir = "/tmp";
 constexpr const char* kJobLogName = "marvikdotmatrix";
 constexpr const char* kJobLogPath = "/tmp/marvikdotmatrix.log";
@@ -8,3 +10,5 @@ constexpr const char* kJobLogPath = "/tmp/marvikdotmatrix.log";
 // Empties the log file (mode 0644), points the main logger at it and starts
 // the log manager. Leaves the file-creation mask as it found it.
 void PrepareJobLog();
+
+}  // namespace marvik::filter

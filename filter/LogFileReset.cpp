@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace marvik::filter {
+
 bool EmptyLogFile(const char* path) {
   // O_NOFOLLOW: /tmp is shared, and a link there could point at any file the
   // print user may write. O_NONBLOCK: opening a planted FIFO must not hang.
@@ -17,3 +19,5 @@ bool EmptyLogFile(const char* path) {
   ::close(fd);
   return ok;
 }
+
+}  // namespace marvik::filter

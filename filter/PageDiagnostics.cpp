@@ -7,6 +7,8 @@
 #include "filter/PageHeaderCheck.h"
 #include "logging/marvlog.h"
 
+namespace marvik::filter {
+
 std::string BoundedPageSizeName(const cups_page_header2_t& header) {
   const char* name = header.cupsPageSizeName;
   const void* nul = std::memchr(name, '\0', sizeof header.cupsPageSizeName);
@@ -36,13 +38,17 @@ void Dump(int line, const char* format, ...) {
 
 }  // namespace
 
-#define DUMP(...) Dump(__LINE__, __VA_ARGS__)
+}  // namespace marvik::filter
+
+using marvik::filter::RawField;
+
+#define DUMP(...) marvik::filter::Dump(__LINE__, __VA_ARGS__)
 
 void StartPage(const ppd_file_t* /*ppd*/, const cups_page_header2_t* h) {
   // The CUPS-style "DEBUG: " prefixes are kept so the dump reads like a
   // scheduler log; these lines never go to standard error.
   DUMP("DEBUG: StartPage...\n");
-  DUMP("DEBUG: cupsPageSizeName = %s\n", BoundedPageSizeName(*h).c_str());
+  DUMP("DEBUG: cupsPageSizeName = %s\n", marvik::filter::BoundedPageSizeName(*h).c_str());
   DUMP("DEBUG: Duplex = %d\n", RawField(h->Duplex));
   DUMP("DEBUG: HWResolution = [ %d %d ]\n", h->HWResolution[0], h->HWResolution[1]);
   DUMP("DEBUG: ImagingBoundingBox = [ %d %d %d %d ]\n", h->ImagingBoundingBox[0], h->ImagingBoundingBox[1],

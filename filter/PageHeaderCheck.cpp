@@ -5,6 +5,8 @@
 
 #include "printer/MarvikESCP.h"
 
+namespace marvik::filter {
+
 namespace {
 
 std::string Field(const char* name, unsigned value, const char* why) {
@@ -81,3 +83,5 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
   }
   return verdict;
 }
+
+}  // namespace marvik::filter

@@ -12,6 +12,8 @@
 #include "logging/marvlog.h"
 #include "printer/DotMatrixPrinter.h"
 
+namespace marvik::filter {
+
 namespace {
 
 struct FreeDeleter {
@@ -65,7 +67,7 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
   return out.Write(frame) ? PageResult::kWritten : PageResult::kWriteFailed;
 }
 
-JobOutcome RunPageLoop(marvik::filter::RasterInput& input, PrinterOutput& out, std::FILE* status,
+JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status,
                        const volatile std::sig_atomic_t* canceled) {
   JobOutcome outcome;
   cups_page_header2_t header;
@@ -125,3 +127,5 @@ JobOutcome RunPageLoop(marvik::filter::RasterInput& input, PrinterOutput& out, s
   }
   return outcome;
 }
+
+}  // namespace marvik::filter

@@ -1,5 +1,5 @@
 // The filter's page work, callable without a process: read each raster page,
-// check its header, encode it and write its five command buffers.
+// check its header, encode it and write its frame.
 #pragma once
 
 #include <cups/raster.h>
@@ -11,6 +11,8 @@
 #include "filter/PrinterOutput.h"
 #include "filter/RasterInput.h"
 
+namespace marvik::filter {
+
 struct JobOutcome {
   int pagesRead = 0;     // pages counted and announced with "PAGE:"
   int pagesWritten = 0;  // pages whose bytes all went to the output
@@ -21,8 +23,8 @@ struct JobOutcome {
 
 enum class PageResult { kWritten, kNotEncoded, kWriteFailed };
 
-// Builds the printer model for one page and writes its five buffers
-// (document start, page start, body, page end, document end) to `out`.
+// Builds the printer model for one page and writes its frame (the document
+// start, page start, body, page end and document end buffers) to `out`.
 // `pixels` holds verdict.pageBytes bytes and may be changed in place.
 // Nothing is written when the encoder refuses the page.
 PageResult PrintPage(const cups_page_header2_t& header, const HeaderVerdict& verdict, unsigned char* pixels,
@@ -31,5 +33,7 @@ PageResult PrintPage(const cups_page_header2_t& header, const HeaderVerdict& ver
 // Runs the page loop until the stream ends, a page fails, or `canceled`
 // becomes non-zero (tested after a header is read and after a page is
 // written). "PAGE:" and "ERROR:" lines go to `status`.
-JobOutcome RunPageLoop(marvik::filter::RasterInput& input, PrinterOutput& out, std::FILE* status,
+JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status,
                        const volatile std::sig_atomic_t* canceled);
+
+}  // namespace marvik::filter

@@ -1,5 +1,7 @@
 #include "filter/PixelPrep.h"
 
+namespace marvik::filter {
+
 void InvertDots(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t width,
                 std::uint32_t height) {
   const std::uint32_t usedBytes = (width + 7) / 8;  // width <= 8 x bytesPerLine was checked
@@ -16,3 +18,5 @@ void InvertDots(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t
 void FlipGray(unsigned char* pixels, std::uint64_t size) {
   for (std::uint64_t i = 0; i < size; ++i) pixels[i] = static_cast<unsigned char>(255 - pixels[i]);
 }
+
+}  // namespace marvik::filter

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace marvik::filter {
+
 namespace {
 
 ssize_t SystemWrite(int fd, const void* data, std::size_t size) {
@@ -57,3 +59,5 @@ bool PrinterOutput::WriteThrough(const unsigned char* data, std::size_t size) {
   }
   return true;
 }
+
+}  // namespace marvik::filter

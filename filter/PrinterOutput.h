@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace marvik::filter {
+
 // Signature of write(2); tests swap in one that fails or writes short.
 using WriteFunction = ssize_t (*)(int fd, const void* data, std::size_t size);
 
@@ -44,3 +46,5 @@ class PrinterOutput {
   int error_ = 0;
   std::uint64_t written_ = 0;
 };
+
+}  // namespace marvik::filter

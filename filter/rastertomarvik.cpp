@@ -19,6 +19,7 @@
 #include "filter/PrinterOutput.h"
 #include "logging/marvlog.h"
 
+namespace marvik::filter {
 namespace {
 
 void ReportPpdFailure() {
@@ -39,8 +40,10 @@ int FinishJob(const JobOutcome& outcome, PrinterOutput& out) {
 }
 
 }  // namespace
+}  // namespace marvik::filter
 
 int main(int argc, char* argv[]) {
+  using namespace marvik::filter;
   // First of all: starting the log takes a tenth of a second, and a job
   // cancelled in that time must end by the cancel rule (status 1, nothing
   // printed), not be killed by SIGTERM's default action.
@@ -54,7 +57,7 @@ int main(int argc, char* argv[]) {
     sleep(1);
     return 1;
   }
-  marvik::filter::RasterInput raster(input.fd());
+  RasterInput raster(input.fd());
 
   JobOptions options(argv[5]);
   PpdFile ppd(ppdOpenFile(std::getenv("PPD")));

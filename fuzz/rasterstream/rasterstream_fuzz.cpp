@@ -11,6 +11,8 @@
 #include "filter/PrinterOutput.h"
 #include "logging/marvlog.h"
 
+using namespace marvik::filter;
+
 namespace {
 
 struct Input {

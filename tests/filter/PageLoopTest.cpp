@@ -25,6 +25,8 @@ using filtertest::Bytes;
 using filtertest::Concat;
 using filtertest::Hex;
 
+using namespace marvik::filter;
+
 namespace {
 
 // In-process runs log into a scratch folder, not into the real job log.
