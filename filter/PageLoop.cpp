@@ -38,11 +38,12 @@ void ReportError(std::FILE* status, JobOutcome& outcome, const char* format, int
 }  // namespace
 
 PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict, unsigned char* pixels,
-                     PrinterOutput& out) {
+                     PrinterOutput& out, const PrintOptions& options) {
   DotMatrixPrinter::InitPageLength();
   DotMatrixPrinter printer(PIN_TYPE_24, static_cast<int32_t>(h.HWResolution[0]),
                            static_cast<int32_t>(h.HWResolution[1]));
   printer.SetPageLength(static_cast<int32_t>(h.PageSize[1]));
+  ApplyPrintOptions(options, printer);
   int32_t encoded = -1;
   switch (verdict.format) {
     case PixelFormat::kInvertedDots:
@@ -68,7 +69,7 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
 }
 
 JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status,
-                       const volatile std::sig_atomic_t* canceled) {
+                       const volatile std::sig_atomic_t* canceled, const PrintOptions& options) {
   JobOutcome outcome;
   cups_page_header2_t header;
   cups_raster_t* const raster = input.get();
@@ -109,7 +110,7 @@ JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status
       }
       break;
     }
-    const PageResult result = PrintPage(header, verdict, pixels.get(), out);
+    const PageResult result = PrintPage(header, verdict, pixels.get(), out, options);
     if (result == PageResult::kNotEncoded) {
       ReportError(status, outcome, "ERROR: Page %d could not be encoded for the printer%s\n",
                   outcome.pagesRead, "");

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "filter/PageHeaderCheck.h"
+#include "filter/PrintOptions.h"
 #include "filter/PrinterOutput.h"
 #include "filter/RasterInput.h"
 
@@ -26,14 +27,17 @@ enum class PageResult { kWritten, kNotEncoded, kWriteFailed };
 // Builds the printer model for one page and writes its frame (the document
 // start, page start, body, page end and document end buffers) to `out`.
 // `pixels` holds verdict.pageBytes bytes and may be changed in place.
-// Nothing is written when the encoder refuses the page.
+// Nothing is written when the encoder refuses the page. `options` are the
+// job's printer options.
 PageResult PrintPage(const cups_page_header2_t& header, const HeaderVerdict& verdict, unsigned char* pixels,
-                     PrinterOutput& out);
+                     PrinterOutput& out, const PrintOptions& options = PrintOptions{});
 
 // Runs the page loop until the stream ends, a page fails, or `canceled`
 // becomes non-zero (tested after a header is read and after a page is
-// written). "PAGE:" and "ERROR:" lines go to `status`.
+// written). "PAGE:" and "ERROR:" lines go to `status`. Every page is printed
+// with `options`.
 JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status,
-                       const volatile std::sig_atomic_t* canceled);
+                       const volatile std::sig_atomic_t* canceled,
+                       const PrintOptions& options = PrintOptions{});
 
 }  // namespace marvik::filter

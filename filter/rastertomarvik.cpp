@@ -11,11 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "filter/AdminLogSettings.h"
 #include "filter/CancelJob.h"
 #include "filter/CupsHandles.h"
 #include "filter/JobHooks.h"
 #include "filter/JobLog.h"
 #include "filter/PageLoop.h"
+#include "filter/PrintOptions.h"
 #include "filter/PrinterOutput.h"
 #include "logging/marvlog.h"
 
@@ -50,6 +52,7 @@ int main(int argc, char* argv[]) {
   InstallSignalHandlers();
   PrepareJobLog();
   std::setbuf(stderr, nullptr);
+  ApplyAdminLogSettings(stderr);
 
   if (argc < 6 || argc > 7) return 1;
   JobInput input;
@@ -66,10 +69,11 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   options.Mark(ppd.get());
+  const PrintOptions printOptions = ReadPrintOptions(ppd.get());
   Setup();
 
   PrinterOutput printerOut(STDOUT_FILENO);
-  const JobOutcome outcome = RunPageLoop(raster, printerOut, stderr, &Canceled);
+  const JobOutcome outcome = RunPageLoop(raster, printerOut, stderr, &Canceled, printOptions);
   Shutdown();
   return FinishJob(outcome, printerOut);
 }
