@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
     std::cout << ", " << run.skipped << " bad byte(s) skipped, first at offset " << run.firstSkipOffset;
   if (run.trailingCommands > 0)
     std::cout << ", " << run.trailingCommands << " command(s) after the last page";
+  if (line.interpreter.impact) std::cout << ", " << session.dropped() << " dot(s) dropped by the impact head";
   std::cout << "\n";
   if (!session.error().empty()) return Fail(session.error());
   if (!run.ok()) return Fail("byte offset " + std::to_string(run.offset) + ": " + run.message);

@@ -1,6 +1,7 @@
 #include "tools/preview/EscpInterpreter.h"
 
 #include <cstdio>
+#include <limits>
 
 namespace marvik::preview {
 
@@ -51,7 +52,9 @@ class Machine {
   Status GsCommand();
   Status Reset();
   Status EndPage(bool formFeed);
-  Status DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode);
+  Status DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode, bool adjacentLimited);
+  // The head starts a new sweep: every pin has recovered.
+  void NewHeadPass() { lastFired_.fill(kNeverFired); }
   void CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t bytesPerColumn);
   Status EnsureCanvas();
   Status DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY);
@@ -95,6 +98,15 @@ class Machine {
 
   CommandCounts counts_{};
   int64_t adjacentDots_ = 0;
+  // Impact emulation: where each pin last fired in the current head pass.
+  static constexpr int64_t kNeverFired = std::numeric_limits<int64_t>::min();
+  std::array<int64_t, 24> lastFired_ = MakeNeverFired();
+  int64_t droppedDots_ = 0;
+  static std::array<int64_t, 24> MakeNeverFired() {
+    std::array<int64_t, 24> never;
+    never.fill(kNeverFired);
+    return never;
+  }
   std::unique_ptr<DotCanvas> canvas_;
   int32_t pages_ = 0;
 };
@@ -140,11 +152,13 @@ Status Machine::Execute() {
   switch (At(0)) {
     case 0x0D:
       x_ = 0;
+      NewHeadPass();
       return Done(Command::kCarriageReturn, 1);
     case 0x0A:
       // ESC/P returns the head to the left margin with a line feed.
       x_ = 0;
       y_ += lineSpacing_;
+      NewHeadPass();
       return Done(Command::kLineFeed, 1);
     case 0x0C:
       return EndPage(true);
@@ -172,13 +186,18 @@ Status Machine::Escape() {
     case 'J':
       if (!Have(3)) return Truncated("ESC J", 3);
       y_ += At(2) * FeedStep(options_.head);
+      NewHeadPass();
       return Done(Command::kFeed, 3);
     case '(':
       return EscapeParen();
-    case '$':
+    case '$': {
       if (!Have(4)) return Truncated("ESC $", 4);
-      x_ = Word(2) * moveUnit_;
+      const int64_t to = Word(2) * moveUnit_;
+      // Moving back the head turns round: a new sweep.
+      if (to < x_) NewHeadPass();
+      x_ = to;
       return Done(Command::kMoveTo, 4);
+    }
     case '*':
       return Image();
     case 'U':
@@ -201,6 +220,7 @@ Status Machine::Reset() {
   moveUnit_ = kDefaultMoveUnit;
   length_ = PageLength{};
   x_ = 0;
+  NewHeadPass();
   return Done(Command::kReset, 2);
 }
 
@@ -231,6 +251,7 @@ Status Machine::EscapeParen() {
     if (Word(3) != 2)
       return Fail(Status::kBadParameter, "ESC ( v with " + std::to_string(Word(3)) + " parameter bytes");
     y_ += Word(5) * moveUnit_;
+    NewHeadPass();
     return Done(Command::kFeedFine, 7);
   }
   return Fail(Status::kBadByte, "unknown command ESC ( " + Hex(At(2)));
@@ -246,8 +267,9 @@ Status Machine::Image() {
   size_t columns = Word(3);
   size_t need = 5 + columns * static_cast<size_t>(mode.bytesPerColumn);
   if (!Have(need)) return Truncated("ESC *", need);
-  if (At(2) == kAdjacentLimitedMode) CountAdjacentDots(data_ + pos_ + 5, columns, mode.bytesPerColumn);
-  Status status = DrawImage(data_ + pos_ + 5, columns, mode);
+  const bool adjacentLimited = At(2) == kAdjacentLimitedMode;
+  if (adjacentLimited) CountAdjacentDots(data_ + pos_ + 5, columns, mode.bytesPerColumn);
+  Status status = DrawImage(data_ + pos_ + 5, columns, mode, adjacentLimited);
   if (status != Status::kOk) return status;
   // The head stands at the image's right end.
   x_ += static_cast<int64_t>(columns) * mode.columnPitch;
@@ -263,7 +285,8 @@ void Machine::CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t by
   }
 }
 
-Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode) {
+Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode, bool adjacentLimited) {
+  const bool dropAdjacent = options_.impact && adjacentLimited;
   const size_t perColumn = static_cast<size_t>(mode.bytesPerColumn);
   // Pixel rows of the column's dots, worked out once the first dot comes.
   int64_t dotRow[24];
@@ -286,6 +309,14 @@ Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode&
       const int64_t px = dotX * resolution.x / kUnitsPerInch;
       for (size_t bit = 0; bit < 8; ++bit) {
         if ((cell[k] & (0x80u >> bit)) == 0) continue;
+        // A pin that fired one column before has not recovered: no dot, and
+        // the pin stays idle, so the column after prints again.
+        int64_t& fired = lastFired_[k * 8 + bit];
+        if (dropAdjacent && fired == dotX - mode.columnPitch) {
+          ++droppedDots_;
+          continue;
+        }
+        fired = dotX;
         DotCanvas::SetResult set = canvas_->Set(px, dotRow[k * 8 + bit]);
         if (set != DotCanvas::SetResult::kOk) {
           return DotRefused(set, dotX, y_ + static_cast<int64_t>(k * 8 + bit) * mode.dotPitch);
@@ -361,10 +392,14 @@ Status Machine::EndPage(bool formFeed) {
   page.endedByFormFeed = formFeed;
   page.commands = counts_;
   page.adjacentDots = adjacentDots_;
+  page.impact = options_.impact;
+  page.droppedDots = droppedDots_;
   bool go_on = sink_.TakePage(page);
   canvas_.reset();
   counts_ = CommandCounts{};
   adjacentDots_ = 0;
+  droppedDots_ = 0;
+  NewHeadPass();
   lengthSetOnPage_ = false;
   // The paper now stands at the next top of form, the head at the margin.
   x_ = 0;

@@ -56,6 +56,11 @@ struct Limits {
 struct InterpreterOptions {
   Head head = Head::kPins24;
   bool lenient = false;
+  // Print as an impact head that cannot fire a pin in two adjacent columns
+  // at 360 dpi across: within one head pass (up to a CR, a line feed, a
+  // paper feed or a move back), a dot of ESC * 40 whose pin fired in the
+  // column just before it is left out, and counted.
+  bool impact = false;
   Limits limits;
 };
 
@@ -80,6 +85,9 @@ struct Page {
   // row: many 24-pin printers cannot fire a pin twice that fast and leave
   // these out.
   int64_t adjacentDots = 0;
+  // With InterpreterOptions::impact: the dots the head left out.
+  bool impact = false;
+  int64_t droppedDots = 0;
 };
 
 class PageSink {

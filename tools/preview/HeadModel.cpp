@@ -40,6 +40,10 @@ int64_t FeedStep(Head head) {
   return head == Head::kPins24 ? kUnitsPerInch / 180 : kUnitsPerInch / 144;
 }
 
+double PinDotMillimetres(Head head) {
+  return head == Head::kPins24 ? 0.2 : 0.3;
+}
+
 const char* HeadName(Head head) {
   return head == Head::kPins24 ? "24-pin" : "9-pin";
 }

@@ -42,4 +42,8 @@ constexpr int64_t kFinePageUnit = kUnitsPerInch / 360;
 
 const char* HeadName(Head head);
 
+// Diameter of the dot one pin strikes through the ribbon: about 0.2 mm for
+// the thin pins of a 24-pin head, 0.3 mm for a 9-pin head.
+double PinDotMillimetres(Head head);
+
 }  // namespace marvik::preview

@@ -56,6 +56,10 @@ std::string DescribePage(const Page& page) {
     text += ", " + std::to_string(page.adjacentDots) +
             " dots next to another in a 360 dpi row (ESC * 40: many printers leave them out)";
   }
+  if (page.impact) {
+    text += ", " + std::to_string(page.droppedDots) +
+            " dots dropped by the impact head (pin fired in the column before)";
+  }
   text += "\n  commands: " + CommandList(page.commands) + "\n";
   return text;
 }

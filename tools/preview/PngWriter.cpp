@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -111,6 +112,22 @@ bool WriteRows(const std::string& path, Resolution resolution, const Layout& lay
   return true;
 }
 
+// A round dot of `diameterMm` at `resolution`, as the half widths (in
+// pixels either side of the centre) of its rows 0, 1, 2, ... away from the
+// centre row: the pixels whose centres lie inside the dot's ellipse in pixel
+// units. {0} is the single pixel.
+std::vector<int64_t> DotSpans(Resolution resolution, double diameterMm) {
+  const double rx = diameterMm / 2 / 25.4 * resolution.x;
+  const double ry = diameterMm / 2 / 25.4 * resolution.y;
+  std::vector<int64_t> spans{static_cast<int64_t>(std::floor(rx + 1e-9))};
+  if (ry <= 0) return spans;
+  for (int64_t dy = 1; dy <= static_cast<int64_t>(std::floor(ry + 1e-9)); ++dy) {
+    const double across = 1.0 - (static_cast<double>(dy) / ry) * (static_cast<double>(dy) / ry);
+    spans.push_back(static_cast<int64_t>(std::floor(rx * std::sqrt(std::max(0.0, across)) + 1e-9)));
+  }
+  return spans;
+}
+
 // Palette of the difference picture, by pixel value.
 constexpr png_color kDiffPalette[] = {{255, 255, 255}, {0, 0, 0}, {230, 0, 0}, {0, 80, 230}};
 enum DiffPixel : uint8_t { kPaper = 0, kBoth = 1, kMissing = 2, kExtra = 3 };
@@ -118,12 +135,33 @@ enum DiffPixel : uint8_t { kPaper = 0, kBoth = 1, kMissing = 2, kExtra = 3 };
 }  // namespace
 
 bool WritePng(const std::string& path, const DotCanvas& canvas, int64_t width, int64_t height,
-              std::string* error) {
+              std::string* error, double dotDiameterMm) {
   const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((width - 1) % 8) + 1));
-  RowFiller fill = [&canvas, lastMask](uint32_t y, std::vector<uint8_t>& row) {
-    const std::vector<uint8_t>& source = canvas.Row(y);
-    size_t copy = std::min(row.size(), source.size());
-    if (copy > 0) std::memcpy(row.data(), source.data(), copy);
+  const std::vector<int64_t> spans = DotSpans(canvas.resolution(), dotDiameterMm);
+  const int64_t reach = static_cast<int64_t>(spans.size()) - 1;
+  RowFiller fill = [&canvas, &spans, reach, lastMask](uint32_t y, std::vector<uint8_t>& row) {
+    if (reach == 0 && spans[0] == 0) {
+      const std::vector<uint8_t>& source = canvas.Row(y);
+      size_t copy = std::min(row.size(), source.size());
+      if (copy > 0) std::memcpy(row.data(), source.data(), copy);
+    } else {
+      // Every dot within reach of this row stamps its span of the disc.
+      const int64_t bits = static_cast<int64_t>(row.size()) * 8;
+      for (int64_t dy = -reach; dy <= reach; ++dy) {
+        const int64_t sourceY = static_cast<int64_t>(y) + dy;
+        if (sourceY < 0 || sourceY >= canvas.rowCount()) continue;
+        const std::vector<uint8_t>& source = canvas.Row(sourceY);
+        const int64_t half = spans[static_cast<size_t>(dy < 0 ? -dy : dy)];
+        for (size_t i = 0; i < source.size(); ++i) {
+          for (uint8_t byte = source[i]; byte != 0; byte &= static_cast<uint8_t>(byte - 1)) {
+            const int64_t x = static_cast<int64_t>(i) * 8 + __builtin_clz(byte & -byte) - 24;
+            for (int64_t px = std::max<int64_t>(0, x - half); px <= x + half && px < bits; ++px) {
+              row[static_cast<size_t>(px / 8)] |= static_cast<uint8_t>(0x80u >> (px % 8));
+            }
+          }
+        }
+      }
+    }
     row.back() &= lastMask;
   };
   return WriteRows(path, canvas.resolution(), Layout{1, PNG_COLOR_TYPE_GRAY, nullptr, 0}, width, height, fill,

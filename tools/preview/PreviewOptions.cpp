@@ -14,6 +14,11 @@ const char kUsage[] =
     "      --no-png           write no PNG files\n"
     "      --pins 24|9        head: 24 pins (default) or 9 pins\n"
     "      --lenient          skip unknown bytes and broken commands, and count them\n"
+    "      --impact           print as an impact head that cannot fire a pin in two\n"
+    "                         adjacent columns at 360 dpi across: within one head pass\n"
+    "                         such dots are left out and counted\n"
+    "      --pixel-dots       draw each dot as one pixel, not as a round dot of the\n"
+    "                         pin's size (0.2 mm for 24 pins, 0.3 mm for 9 pins)\n"
     "      --compare FILE.ras render at the raster's resolution and compare dot by dot;\n"
     "                         PNG files only with -o, then also PREFIX-N-diff.png for\n"
     "                         a page that differs (red: missing, blue: extra)\n"
@@ -60,6 +65,7 @@ bool ParseResolution(const std::string& text, Resolution* resolution) {
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::string* error) {
   bool prefixGiven = false;
   bool inputGiven = false;
+  bool pixelDots = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool takesValue = arg == "-r" || arg == "--resolution" || arg == "-o" || arg == "--output" ||
@@ -90,6 +96,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       line->interpreter.head = pins == "24" ? Head::kPins24 : Head::kPins9;
     } else if (arg == "--lenient") {
       line->interpreter.lenient = true;
+    } else if (arg == "--impact") {
+      line->interpreter.impact = true;
+    } else if (arg == "--pixel-dots") {
+      pixelDots = true;
     } else if (arg == "--compare") {
       line->session.comparePath = args[++i];
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -103,6 +113,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       inputGiven = true;
     }
   }
+  line->session.dotDiameterMm = pixelDots ? 0 : PinDotMillimetres(line->interpreter.head);
   if (!line->writePng || (!prefixGiven && !line->session.comparePath.empty())) {
     line->session.pngPrefix.clear();
   } else if (!prefixGiven) {

@@ -41,6 +41,7 @@ bool PreviewSession::PageResolution(int32_t, Resolution* resolution) {
 
 bool PreviewSession::TakePage(const Page& page) {
   out_ << DescribePage(page);
+  dropped_ += page.droppedDots;
   if (comparing()) {
     if (havePending_) {
       PageComparison comparison = ComparePage(*page.canvas, pending_);
@@ -82,7 +83,8 @@ bool PreviewSession::WritePage(const Page& page) {
   }
   std::string path = options_.pngPrefix + "-" + std::to_string(page.number) + ".png";
   std::string problem;
-  if (!WritePng(path, canvas, std::max<int64_t>(width, 1), std::max<int64_t>(height, 1), &problem)) {
+  if (!WritePng(path, canvas, std::max<int64_t>(width, 1), std::max<int64_t>(height, 1), &problem,
+                options_.dotDiameterMm)) {
     error_ = problem;
     return false;
   }

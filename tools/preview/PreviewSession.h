@@ -20,6 +20,9 @@ struct SessionOptions {
   Resolution resolution;    // render resolution when not comparing
   std::string pngPrefix;    // PNG files PREFIX-N.png; empty for none
   std::string comparePath;  // CUPS raster to compare with; empty for none
+  // Diameter of the dot a pin strikes, drawn round in the PNG pages; 0 draws
+  // each dot as one pixel. Comparisons always use the dot grid.
+  double dotDiameterMm = 0;
 };
 
 class PreviewSession : public PageSink {
@@ -36,6 +39,8 @@ class PreviewSession : public PageSink {
   bool comparing() const { return !options_.comparePath.empty(); }
   int64_t missing() const { return missing_; }
   int64_t extra() const { return extra_; }
+  // Dots the impact emulation left out, all pages.
+  int64_t dropped() const { return dropped_; }
   // Pages printed without a raster page, or raster pages never printed.
   int32_t unmatchedPages() const { return unmatchedPages_; }
   bool identical() const { return missing_ == 0 && extra_ == 0 && unmatchedPages_ == 0; }
@@ -55,6 +60,7 @@ class PreviewSession : public PageSink {
   int32_t rasterPagesRead_ = 0;
   int64_t missing_ = 0;
   int64_t extra_ = 0;
+  int64_t dropped_ = 0;
   int32_t unmatchedPages_ = 0;
   std::string error_;
 };
