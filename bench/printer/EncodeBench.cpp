@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ReferenceEncoder.h"
+#include "bench/printer/ReferenceEncoder.h"
 #include "logging/marvlog.h"
 #include "printer/MarvikESCP.h"
 
@@ -68,7 +68,7 @@ void Encode(benchmark::State& state, int dpiX, int dpiY, Content content, bool r
   MarvikESCP enc(PIN_TYPE_24, dpiX, dpiY);
   for (auto _ : state) {
     if (reference) {
-      printer_test::ReferenceEncodePage(enc, page.bits.data(), page.bytesPerLine, page.width, page.height);
+      marvik::bench::ReferenceEncodePage(enc, page.bits.data(), page.bytesPerLine, page.width, page.height);
     } else {
       enc.DotMatrix2Page(page.bits.data(), page.bytesPerLine, page.width, page.height);
     }

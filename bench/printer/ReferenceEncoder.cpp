@@ -1,9 +1,9 @@
-#include "ReferenceEncoder.h"
+#include "bench/printer/ReferenceEncoder.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace printer_test {
+namespace marvik::bench {
 
 namespace {
 
@@ -65,4 +65,4 @@ void ReferenceEncodePage(MarvikESCP& enc, const unsigned char* bitmap, uint64_t 
   }
 }
 
-}  // namespace printer_test
+}  // namespace marvik::bench

@@ -8,15 +8,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exactly sized heap copy, so that any read past the end is seen.
-  std::vector<char> exact(data, data + size);
+  const std::vector<char> exact(data, data + size);
   const std::string text(exact.begin(), exact.end());
   std::vector<unsigned char> out(3, 0xEE);
   MarvikESCP::SequenceToByte(text, out);
-  if (out.size() > size) {
-    __builtin_trap();
-  }
   // Text without any group converts to itself.
-  if (text.find('<') == std::string::npos && std::string(out.begin(), out.end()) != text) {
+  if (out.size() > size ||
+      (text.find('<') == std::string::npos && std::string(out.begin(), out.end()) != text)) {
     __builtin_trap();
   }
   return 0;

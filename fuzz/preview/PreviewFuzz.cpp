@@ -1,0 +1,39 @@
+// Arbitrary bytes through the printer-stream interpreter. The first byte
+// picks the head, lenient mode and the render resolution; the rest is the
+// stream. Every page is also described, as the tool does.
+#include <cstddef>
+#include <cstdint>
+
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/PageReport.h"
+
+namespace {
+
+using namespace marvik::preview;
+
+struct DescribingSink : PageSink {
+  explicit DescribingSink(Resolution resolution) : resolution(resolution) {}
+  bool PageResolution(int32_t, Resolution* r) override {
+    *r = resolution;
+    return true;
+  }
+  bool TakePage(const Page& page) override { return !DescribePage(page).empty(); }
+  Resolution resolution;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static constexpr Resolution kResolutions[] = {{360, 360}, {180, 180}, {120, 180}, {160, 144}};
+  InterpreterOptions options;
+  options.head = (data[0] & 1) ? Head::kPins9 : Head::kPins24;
+  options.lenient = (data[0] & 2) != 0;
+  // Small bounds keep each input fast; the limit paths are what matter here.
+  options.limits.maxPages = 64;
+  options.limits.maxPageHeightInches = 40;
+  options.limits.maxCanvasBytes = size_t{8} << 20;
+  DescribingSink sink(kResolutions[(data[0] >> 2) & 3]);
+  Interpret(data + 1, size - 1, options, sink);
+  return 0;
+}
