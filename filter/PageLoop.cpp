@@ -68,6 +68,15 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
   return out.Write(frame) ? PageResult::kWritten : PageResult::kWriteFailed;
 }
 
+int FinishJob(const JobOutcome& outcome, PrinterOutput& out, std::FILE* status) {
+  if (!out.Flush() && !outcome.failed) {
+    std::fprintf(status, "ERROR: Could not send the job to the printer: %s\n",
+                 out.Error() ? std::strerror(out.Error()) : "the output accepted no bytes");
+    return 1;
+  }
+  return outcome.Status();
+}
+
 JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status,
                        const volatile std::sig_atomic_t* canceled, const PrintOptions& options) {
   JobOutcome outcome;

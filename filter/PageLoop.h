@@ -40,4 +40,9 @@ JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, std::FILE* status
                        const volatile std::sig_atomic_t* canceled,
                        const PrintOptions& options = PrintOptions{});
 
+// Hands the last buffered bytes to the printer and returns the job's exit
+// status: a job whose bytes did not all arrive has failed, whatever the
+// pages said, and says so on `status`.
+int FinishJob(const JobOutcome& outcome, PrinterOutput& out, std::FILE* status);
+
 }  // namespace marvik::filter

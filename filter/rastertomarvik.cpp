@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "filter/AdminLogSettings.h"
 #include "filter/CancelJob.h"
@@ -28,17 +27,6 @@ void ReportPpdFailure() {
   int line = 0;
   const ppd_status_t status = ppdLastError(&line);
   std::fprintf(stderr, "DEBUG: %s on line %d.\n", ppdErrorString(status), line);
-}
-
-// Hands the last buffered bytes to the printer; a job whose bytes did not
-// all arrive has failed, whatever the pages said.
-int FinishJob(const JobOutcome& outcome, PrinterOutput& out) {
-  if (!out.Flush() && !outcome.failed) {
-    std::fprintf(stderr, "ERROR: Could not send the job to the printer: %s\n",
-                 out.Error() ? std::strerror(out.Error()) : "the output accepted no bytes");
-    return 1;
-  }
-  return outcome.Status();
 }
 
 }  // namespace
@@ -75,5 +63,5 @@ int main(int argc, char* argv[]) {
   PrinterOutput printerOut(STDOUT_FILENO);
   const JobOutcome outcome = RunPageLoop(raster, printerOut, stderr, &Canceled, printOptions);
   Shutdown();
-  return FinishJob(outcome, printerOut);
+  return FinishJob(outcome, printerOut, stderr);
 }

@@ -1,142 +1,260 @@
-#include "FilterTestSupport.h"
+#include "tests/filter/FilterTestSupport.h"
 
-#include <algorithm>
-#include <cstdio>
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
 
-#include "printer/DotMatrixPrinter.h"
+#include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/PageCompare.h"
 
-namespace filtertest {
+extern char** environ;
+
+namespace marvik::test {
+namespace {
+
+// Holds every printed page against the raster page it was made from.
+struct Judge : preview::PageSink {
+  explicit Judge(const std::vector<PageSpec>& expected) : pages(expected) {}
+  bool PageResolution(int32_t number, preview::Resolution* resolution) override {
+    if (number > static_cast<int32_t>(pages.size())) return false;
+    const PageSpec& page = pages[static_cast<std::size_t>(number - 1)];
+    *resolution = {static_cast<int32_t>(page.xdpi), static_cast<int32_t>(page.ydpi)};
+    return true;
+  }
+  bool TakePage(const preview::Page& printed) override {
+    PageSpec black = pages[static_cast<std::size_t>(printed.number - 1)];
+    black.bitsPerColor = 1;
+    black.colorSpace = CUPS_CSPACE_K;
+    const cups_page_header2_t h = raster::LayoutHeader(black);
+    const preview::RasterPage want{
+        {static_cast<int32_t>(h.HWResolution[0]), static_cast<int32_t>(h.HWResolution[1])},
+        h.cupsWidth,
+        h.cupsHeight,
+        h.cupsBytesPerLine,
+        raster::RenderPage(h, black)};
+    const preview::PageComparison dots = preview::ComparePage(*printed.canvas, want);
+    const std::string page = "page " + std::to_string(printed.number) + ": ";
+    if (!dots.identical()) faults += page + std::to_string(dots.missing + dots.extra) + " dots differ; ";
+    if (!printed.endedByFormFeed) faults += page + "no form feed; ";
+    if (!printed.lengthSetOnPage || printed.length.units != 200 * int64_t{black.heightPoints}) {
+      faults += page + "page length " + preview::DescribePageLength(printed.length) + "; ";
+    }
+    return true;
+  }
+  const std::vector<PageSpec>& pages;
+  std::string faults;
+};
+
+// Gives this (child) process its own /tmp: `host` bound there, or an empty
+// tmpfs when null. False when that cannot be had.
+bool PrivateTmp(const char* host, bool readOnly) {
+  return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount(host ? host : "t", "/tmp", host ? nullptr : "tmpfs", host ? MS_BIND : 0, nullptr) == 0 &&
+         (!readOnly || ::mount(nullptr, "/tmp", nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+}
+
+void WriteAll(int fd, const unsigned char* data, std::size_t size) {
+  for (ssize_t n; size > 0 && (n = ::write(fd, data, size)) > 0;
+       data += n, size -= static_cast<std::size_t>(n)) {
+  }
+}
+
+// Polls `done` every 2 ms for at most 20 s.
+template <typename Done>
+bool WaitUntil(Done done) {
+  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+       std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
+    if (done()) return true;
+  }
+  return false;
+}
+
+// Whether `pid` catches SIGTERM: the filter installs its handler first of all.
+bool CatchesSigterm(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line) && line.rfind("SigCgt:", 0) != 0) {
+  }
+  return line.size() > 7 && (std::strtoull(line.c_str() + 7, nullptr, 16) >> (SIGTERM - 1)) & 1;
+}
+
+}  // namespace
 
 Bytes Hex(const std::string& text) {
   Bytes out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<unsigned char>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16)));
-    i += 2;
-  }
+  std::istringstream in(text);
+  for (unsigned byte; in >> std::hex >> byte;) out.push_back(static_cast<unsigned char>(byte));
   return out;
 }
 
-std::string ToHex(const Bytes& bytes, std::size_t limit) {
-  std::string text;
-  char byte[4];
-  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
-    std::snprintf(byte, sizeof byte, "%02X ", bytes[i]);
-    text += byte;
-  }
-  if (bytes.size() > limit) text += "...";
-  return text;
+PageSpec Page(unsigned widthPoints, unsigned heightPoints, raster::Pattern pattern, unsigned xdpi,
+              unsigned ydpi, const std::string& overrides) {
+  PageSpec page;
+  page.widthPoints = widthPoints;
+  page.heightPoints = heightPoints;
+  page.pattern = pattern;
+  page.xdpi = xdpi;
+  page.ydpi = ydpi;
+  std::istringstream in(overrides);
+  for (std::string pair; in >> pair;)
+    page.overrides.emplace_back(pair.substr(0, pair.find('=')), pair.substr(pair.find('=') + 1));
+  return page;
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
-Bytes MakeStream(const marvik::raster::PageSpec& page, int pages, int version, bool raw) {
-  marvik::raster::StreamSpec request;
+Bytes Stream(const std::vector<PageSpec>& pages, long long cutBytes, int version) {
+  raster::StreamSpec request;
   request.version = version;
-  request.rawHeader = raw;
-  request.pages.assign(static_cast<std::size_t>(pages), page);
+  request.rawHeader = version == 3;  // headers libcups would mend go out as given
+  request.pages = pages;
+  request.cutBytes = cutBytes;
   Bytes out;
   std::string error;
-  if (!marvik::raster::BuildRasterStream(request, out, error))
-    std::fprintf(stderr, "MakeStream: %s\n", error.c_str());
+  EXPECT_TRUE(raster::BuildRasterStream(request, out, error)) << error;
   return out;
 }
 
-Bytes ExpectedBody(const marvik::raster::PageSpec& page) {
-  marvik::raster::PageSpec black = page;
-  black.bitsPerColor = 1;
-  black.colorSpace = CUPS_CSPACE_K;
-  const cups_page_header2_t h = marvik::raster::LayoutHeader(black);
-  const std::vector<std::uint8_t> pixels = marvik::raster::RenderPage(h, black);
-  DotMatrixPrinter printer(PIN_TYPE_24, static_cast<int32_t>(h.HWResolution[0]),
-                           static_cast<int32_t>(h.HWResolution[1]));
-  printer.SetPage(pixels.data(), h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
-  Bytes body;
-  printer.Page(body);
-  return body;
+::testing::AssertionResult PrintsPages(const Bytes& out, const std::vector<PageSpec>& pages) {
+  Judge judge(pages);
+  const preview::RunResult run = preview::Interpret(out.data(), out.size(), {}, judge);
+  if (!run.ok()) return ::testing::AssertionFailure() << "at byte " << run.offset << ": " << run.message;
+  if (run.pages != static_cast<int32_t>(pages.size())) judge.faults += std::to_string(run.pages) + " pages; ";
+  if (run.trailingCommands != 0) judge.faults += "commands after the last page; ";
+  if (judge.faults.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << judge.faults;
 }
 
-MemoryRaster::MemoryRaster(const Bytes& stream, volatile std::sig_atomic_t* atEnd)
-    : stream_(stream), atEnd_(atEnd), input_(&MemoryRaster::Read, this) {}
-
-ssize_t MemoryRaster::Read(void* ctx, unsigned char* buffer, std::size_t length) {
-  auto* self = static_cast<MemoryRaster*>(ctx);
-  const std::size_t left = self->stream_.size() - self->pos_;
-  const std::size_t n = length < left ? length : left;
-  if (n == 0 && self->atEnd_ != nullptr) *self->atEnd_ = 1;
-  std::copy(self->stream_.begin() + static_cast<long>(self->pos_),
-            self->stream_.begin() + static_cast<long>(self->pos_ + n), buffer);
-  self->pos_ += n;
-  return static_cast<ssize_t>(n);
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool ParseFrames(const Bytes& out, unsigned columnBytes, std::vector<Bytes>& frames) {
-  frames.clear();
-  std::size_t i = 0, frameStart = 0;
-  bool inFrame = false, afterFormFeed = false;
-  auto need = [&](std::size_t n) { return out.size() - i >= n; };
-  while (i < out.size()) {
-    const unsigned char b = out[i];
-    std::size_t length = 0;
-    if (b == 0x0D) {
-      length = 1;
-    } else if (b == 0x0C) {
-      length = 1;
-    } else if (b == 0x1C && need(4) && out[i + 1] == 'C') {
-      length = 4;  // FS C nL nH
-    } else if (b == 0x1B && need(2)) {
-      switch (out[i + 1]) {
-        case '@':
-          length = 2;
-          break;
-        case '2':
-          length = 2;
-          break;
-        case 'C':
-          length = 3;
-          break;
-        case 'J':
-          length = 3;
-          break;
-        case '$':
-          length = 4;
-          break;
-        case '(':
-          if (need(3) && out[i + 2] == 'U') length = 6;
-          if (need(3) && out[i + 2] == 'v') length = 7;
-          break;
-        case '*':
-          if (need(5)) length = 5 + (out[i + 3] + 256u * out[i + 4]) * columnBytes;
-          break;
-        default:
-          break;
-      }
-    }
-    if (length == 0 || !need(length)) return false;
-    const bool reset = b == 0x1B && out[i + 1] == '@';
-    if (reset && !inFrame) {
-      inFrame = true;
-      frameStart = i;
-    } else if (reset && afterFormFeed) {
-      frames.emplace_back(out.begin() + static_cast<long>(frameStart),
-                          out.begin() + static_cast<long>(i + 2));
-      inFrame = false;
-    } else if (!inFrame) {
-      return false;
-    }
-    afterFormFeed = b == 0x0C;
-    i += length;
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+Sandbox::Sandbox() {
+  char dir[] = "/tmp/marvik-filter-XXXXXX";
+  dir_ = ::mkdtemp(dir) ? dir : "/nonexistent";
+  tmp_ = dir_ + "/tmp";
+  ::chmod(dir_.c_str(), 0711);  // an unprivileged filter reaches nothing here but its own /tmp
+  ::mkdir(tmp_.c_str(), 0);
+  ::chmod(tmp_.c_str(), 01777);
+}
+
+Sandbox::~Sandbox() {
+  if (std::system(("chmod -R u+rwx '" + dir_ + "'; rm -rf '" + dir_ + "'").c_str()) != 0)
+    ADD_FAILURE() << dir_;
+}
+
+std::string Sandbox::WhyNoPrivateTmp() {
+  static const std::string why = [] {
+    if (::geteuid() != 0) return "a private /tmp needs root";
+    const pid_t pid = ::fork();
+    if (pid == 0) _exit(PrivateTmp(nullptr, false) ? 0 : 1);
+    int status = 0;
+    const bool ok =
+        pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ok ? "" : "no private /tmp: unshare -m and a mount over /tmp fail here (a chroot?)";
+  }();
+  return why;
+}
+
+std::string Sandbox::LogPath() const {
+  return (WhyNoPrivateTmp().empty() ? tmp_ : std::string("/tmp")) + "/marvikdotmatrix.log";
+}
+
+Result Sandbox::Run(const Job& job) const {
+  ::signal(SIGPIPE, SIG_IGN);  // feeding a filter that stopped reading must not end the test
+  const bool privateTmp = job.tmp != TmpMode::kAny || WhyNoPrivateTmp().empty();
+  // The filter and its PPD may lie under /tmp, which a private /tmp hides:
+  // the child gets them as descriptors, the PPD by its /proc/self/fd name.
+  const int binary = ::open(MARVIK_FILTER_BINARY, O_RDONLY | O_CLOEXEC),
+            ppd = ::open(MARVIK_TEST_PPD, O_RDONLY);
+  const std::string inPath = dir_ + "/stdin", outPath = dir_ + "/stdout", errPath = dir_ + "/stderr";
+  WriteFile(inPath, std::string(job.input.begin(), job.input.end()));
+  const int file = ::open(inPath.c_str(), O_RDONLY);
+  int input[2] = {-1, -1}, output = -1, reader[2] = {-1, -1};
+  if (job.sigterm == SigtermAt::kNever) {
+    input[0] = ::open(job.inputAsFile ? "/dev/null" : inPath.c_str(), O_RDONLY | O_CLOEXEC);
+  } else if (::pipe2(input, O_CLOEXEC) != 0) {
+    return {};
   }
-  return !inFrame;
+  if (job.output == OutputMode::kFile)
+    output = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (job.output == OutputMode::kDevFull) output = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (job.output == OutputMode::kNoReader && ::pipe2(reader, O_CLOEXEC) == 0)
+    output = reader[1], ::close(reader[0]);
+  const int error = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+
+  // Everything the child needs is made now: after fork it only makes system calls.
+  std::vector<std::string> args = {"rastertomarvik"}, env;
+  args.insert(args.end(), job.args.begin(), job.args.end());
+  if (job.inputAsFile) args.push_back("/proc/self/fd/" + std::to_string(file));
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::strncmp(*e, "PPD=", 4) != 0) env.emplace_back(*e);
+  }
+  if (job.ppd)
+    env.push_back("PPD=" + (job.ppdPath.empty() ? "/proc/self/fd/" + std::to_string(ppd) : job.ppdPath));
+  std::vector<char*> argv, envp;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  for (std::string& e : env) envp.push_back(&e[0]);
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (privateTmp && !PrivateTmp(tmp_.c_str(), job.tmp == TmpMode::kPrivateReadOnly)) _exit(126);
+    if (job.asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+      _exit(126);
+    ::dup2(input[0], 0);
+    output >= 0 ? ::dup2(output, 1) : ::close(1);
+    ::dup2(error, 2);
+    ::signal(SIGPIPE, SIG_DFL);  // the filter must cope with a vanished reader itself
+    ::signal(SIGTERM, SIG_DFL);
+    ::umask(077);  // the filter sets the mask its log is made with itself
+    ::fexecve(binary, argv.data(), envp.data());
+    _exit(127);
+  }
+  for (int fd : {binary, ppd, file, input[0], output, error}) ::close(fd);
+  if (input[1] >= 0) {  // the sync word, then header and bitmap of each of three pages
+    const std::size_t page = (job.input.size() - 4) / 3;
+    const std::size_t split = job.sigterm == SigtermAt::kStart ? 4 : 4 + page + page / 2;
+    WriteAll(input[1], job.input.data(), split);
+    if (job.sigterm == SigtermAt::kStart ? WaitUntil([pid] { return CatchesSigterm(pid); }) : WaitUntil([&] {
+          return ReadFile(errPath).find("PAGE: 2") != std::string::npos;
+        })) {
+      ::kill(pid, SIGTERM);
+    }
+    WriteAll(input[1], job.input.data() + split, job.input.size() - split);
+    ::close(input[1]);
+  }
+  Result result;
+  int status = 0;
+  if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; })) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  } else {
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const std::string out = job.output == OutputMode::kFile ? ReadFile(outPath) : "";
+  result.out.assign(out.begin(), out.end());
+  result.err = ReadFile(errPath);
+  return result;
 }
 
-}  // namespace filtertest
+}  // namespace marvik::test

@@ -1,60 +1,87 @@
-// Shared helpers of the filter tests: raster streams in memory, the encoder's
-// page body for a page, and hex tables for the framing bytes.
+// Helpers of the filter tests: raster streams from the one raster writer,
+// the preview interpreter as the judge of the printer bytes, and the one
+// runner of the filter program as CUPS runs it (job arguments, PPD in the
+// environment, raster on standard input) under the faults only a process
+// meets: a private or read-only /tmp, an unprivileged user, a broken
+// standard output and a SIGTERM at a chosen point.
 #pragma once
 
-#include <cups/raster.h>
+#include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "filter/RasterInput.h"
 #include "tools/mkraster/RasterWriter.h"
 
-namespace filtertest {
+namespace marvik::test {
 
 using Bytes = std::vector<unsigned char>;
+using raster::PageSpec;
 
 // "1B 40 0D" -> {0x1B, 0x40, 0x0D}.
 Bytes Hex(const std::string& text);
-std::string ToHex(const Bytes& bytes, std::size_t limit = 64);
 
-Bytes Concat(std::initializer_list<Bytes> parts);
+// A page at `xdpi` x `ydpi` with its header fields changed by `overrides`,
+// "field=value field=value ..." (see raster::ApplyOverride).
+PageSpec Page(unsigned widthPoints, unsigned heightPoints,
+              raster::Pattern pattern = raster::Pattern::kStripes, unsigned xdpi = 180, unsigned ydpi = 180,
+              const std::string& overrides = "");
 
-// A stream of `pages` copies of `page`.
-Bytes MakeStream(const marvik::raster::PageSpec& page, int pages = 1, int version = 3, bool raw = false);
+// A stream of `pages` with their headers as given, `cutBytes` short of its
+// end; version 3 is plain, 2 compressed.
+Bytes Stream(const std::vector<PageSpec>& pages, long long cutBytes = 0, int version = 3);
 
-// The page body the encoder produces for a 1-bit black page (what the filter
-// must put between the frame's start and end).
-Bytes ExpectedBody(const marvik::raster::PageSpec& page);
+// Success when `out` is what a printer prints for `pages`, dot for dot at
+// their resolution: one page each, ended by a form feed, with the page
+// length of the page's height, and nothing after the last page but ESC @.
+::testing::AssertionResult PrintsPages(const Bytes& out, const std::vector<PageSpec>& pages);
 
-// Reads a stream held in memory through libcups.
-class MemoryRaster {
- public:
-  // `atEnd`, when given, is set to 1 once the reader asks past the end: a
-  // stand-in for a SIGTERM that arrives while a page is being read.
-  explicit MemoryRaster(const Bytes& stream, volatile std::sig_atomic_t* atEnd = nullptr);
-  MemoryRaster(const MemoryRaster&) = delete;
-  MemoryRaster& operator=(const MemoryRaster&) = delete;
-  marvik::filter::RasterInput& get() { return input_; }
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
 
- private:
-  static ssize_t Read(void* ctx, unsigned char* buffer, std::size_t length);
-  const Bytes& stream_;
-  std::size_t pos_ = 0;
-  volatile std::sig_atomic_t* atEnd_;
-  marvik::filter::RasterInput input_;
+enum class TmpMode { kAny, kPrivate, kPrivateReadOnly };  // kAny: private when it can be had
+enum class OutputMode { kFile, kDevFull, kNoReader, kClosed };
+// kStart: once the handler is in place, only the sync word fed; kPageTwo:
+// once "PAGE: 2" is out, half of page 2 fed (the input holds three equal pages).
+enum class SigtermAt { kNever, kStart, kPageTwo };
+
+struct Job {
+  std::vector<std::string> args = {"42", "tester", "title", "1", "media=A4 Resolution=180dpi"};
+  bool inputAsFile = false;  // the raster as argument 6 instead of on standard input
+  bool ppd = true;           // false: PPD unset
+  std::string ppdPath;       // empty: the built PPD
+  Bytes input;
+  OutputMode output = OutputMode::kFile;
+  TmpMode tmp = TmpMode::kAny;
+  bool asNobody = false;
+  SigtermAt sigterm = SigtermAt::kNever;
 };
 
-}  // namespace filtertest
+struct Result {
+  int status = -1;  // exit status, 128 + signal, or -1 for a hang
+  Bytes out;
+  std::string err;
+  double seconds = 0;
+};
 
-namespace filtertest {
+class Sandbox {
+ public:
+  Sandbox();
+  ~Sandbox();
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
 
-// Splits an ESC/P command stream into page frames (ESC @ ... FF ESC @),
-// walking it command by command so that graphics data is never mistaken for
-// a command. `columnBytes` is the size of one ESC * column. Returns false on
-// a byte that is no command of this printer or a frame left open.
-bool ParseFrames(const Bytes& out, unsigned columnBytes, std::vector<Bytes>& frames);
+  // Empty when a child can get its own /tmp (root, a mount namespace, / a
+  // mount point), else why not.
+  static std::string WhyNoPrivateTmp();
+  // The folder that is /tmp for runs with a private one.
+  const std::string& Tmp() const { return tmp_; }
+  // The job log of a run with TmpMode::kAny, seen from here.
+  std::string LogPath() const;
+  Result Run(const Job& job) const;
 
-}  // namespace filtertest
+ private:
+  std::string dir_, tmp_;
+};
+
+}  // namespace marvik::test

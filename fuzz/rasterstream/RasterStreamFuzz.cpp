@@ -1,17 +1,13 @@
 // Fuzz target: a whole raster stream through the filter's page work in
 // process (header checks, pixel preparation, page walk, framing), with the
 // printer bytes and status lines thrown away.
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "filter/PageLoop.h"
-#include "filter/PrinterOutput.h"
 #include "logging/marvlog.h"
-
-using namespace marvik::filter;
 
 namespace {
 
@@ -19,17 +15,16 @@ struct Input {
   const uint8_t* data;
   size_t size;
   size_t pos;
+  static ssize_t Read(void* self, unsigned char* buffer, size_t length) {
+    auto* in = static_cast<Input*>(self);
+    const size_t n = length < in->size - in->pos ? length : in->size - in->pos;
+    std::memcpy(buffer, in->data + in->pos, n);
+    in->pos += n;
+    return static_cast<ssize_t>(n);
+  }
 };
 
-ssize_t ReadInput(void* ctx, unsigned char* buffer, size_t length) {
-  auto* in = static_cast<Input*>(ctx);
-  const size_t n = length < in->size - in->pos ? length : in->size - in->pos;
-  std::memcpy(buffer, in->data + in->pos, n);
-  in->pos += n;
-  return static_cast<ssize_t>(n);
-}
-
-ssize_t DiscardWrite(int, const void*, size_t size) {
+ssize_t Discard(int, const void*, size_t size) {
   return static_cast<ssize_t>(size);
 }
 
@@ -44,12 +39,10 @@ std::FILE* QuietSetUp() {
 
 }  // namespace
 
-// libcups sizes its own line buffers from a header before the filter sees
-// the header, so a header claiming lines of gigabytes makes libcups ask for
-// gigabytes (untouched, so no real memory is used). libFuzzer would stop on
-// that request as out-of-memory although our code allocates nothing yet; its
-// malloc limit is raised above such requests, while the RSS limit still
-// catches memory that is really used.
+// libcups sizes its line buffers from a header before the filter sees it, so
+// a header claiming lines of gigabytes makes libcups ask for gigabytes
+// (untouched, so no real memory is used). libFuzzer's malloc limit is raised
+// above such requests; its RSS limit still catches memory really used.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   static std::vector<char*> args(*argv, *argv + *argc);
   static char mallocLimit[] = "-malloc_limit_mb=20000";
@@ -62,10 +55,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::FILE* const status = QuietSetUp();
-  Input input{data, size, 0};
-  marvik::filter::RasterInput raster(ReadInput, &input);
-  PrinterOutput out(1, DiscardWrite);
   static const volatile std::sig_atomic_t notCanceled = 0;
-  RunPageLoop(raster, out, status, &notCanceled);
+  Input input{data, size, 0};
+  marvik::filter::RasterInput raster(&Input::Read, &input);
+  marvik::filter::PrinterOutput out(1, Discard);
+  marvik::filter::FinishJob(marvik::filter::RunPageLoop(raster, out, status, &notCanceled), out, status);
   return 0;
 }

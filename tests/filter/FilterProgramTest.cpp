@@ -1,0 +1,170 @@
+// What only the running program shows: its arguments, PPD failures, SIGTERM,
+// the log path in every state, output that fails, and the log's records.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+
+#include "tests/filter/FilterTestSupport.h"
+
+namespace marvik::test {
+namespace {
+
+using raster::Pattern;
+
+const PageSpec kInch = Page(72, 72);  // 1 x 1 in: FS C 360, a few bands
+
+TEST(FilterProgram, StartsAsCupsRunsIt) {
+  const struct {
+    const char* name;
+    void (*change)(Job&);
+    int status;
+    const char* err;  // a regular expression
+    bool prints;
+    double minSeconds;
+  } cases[] = {
+      {"5 entries", [](Job& j) { j.args.pop_back(); }, 1, "", false, 0},
+      {"8 entries",
+       [](Job& j) {
+         j.args.insert(j.args.end(), {"job.ras", "x"});
+       },
+       1, "", false, 0},
+      {"raster as argument 6", [](Job& j) { j.inputAsFile = true; }, 0, "PAGE: 1 1\n", true, 0},
+      {"missing input file", [](Job& j) { j.args.push_back("/nonexistent/job.ras"); }, 1, "", false, 1.0},
+      {"PPD unset", [](Job& j) { j.ppd = false; }, 1, "DEBUG: [^\n]+ on line [0-9]+\\.\n", false, 0},
+      {"not a PPD", [](Job& j) { j.ppdPath = "/etc/passwd"; }, 1, "DEBUG: [^\n]+ on line 1\\.\n", false, 0},
+  };
+  Sandbox sandbox;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(sandbox.LogPath(), "STALE line of an earlier job\r\n");
+    Job job;
+    job.input = Stream({kInch});
+    c.change(job);
+    const Result run = sandbox.Run(job);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_TRUE(std::regex_match(run.err, std::regex(c.err))) << run.err;
+    EXPECT_TRUE(c.prints ? PrintsPages(run.out, {kInch}) : run.out.empty());
+    EXPECT_GE(run.seconds, c.minSeconds);
+    EXPECT_EQ(ReadFile(sandbox.LogPath()).find("STALE"), std::string::npos) << "the log is emptied first";
+  }
+}
+
+TEST(FilterProgram, SigtermEndsTheJobAfterThePageInHand) {
+  Sandbox sandbox;
+  Job job;
+  job.input = Stream({kInch, kInch, kInch});
+  job.sigterm = SigtermAt::kStart;  // nothing counted: status 1
+  Result run = sandbox.Run(job);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_EQ(run.err, "");
+  job.sigterm = SigtermAt::kPageTwo;  // page 2 is finished, page 3 never read
+  run = sandbox.Run(job);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(PrintsPages(run.out, {kInch, kInch}));
+  EXPECT_EQ(run.err, "PAGE: 1 1\nPAGE: 2 1\n");
+}
+
+TEST(FilterProgram, AJobThatCannotBeDeliveredFailsWithTheReason) {
+  const PageSpec wide = Page(612, 144, Pattern::kBlack);  // 70 KB a page: more than the output buffer
+  const struct {
+    OutputMode output;
+    std::vector<PageSpec> pages;
+    int error;
+  } cases[] = {
+      {OutputMode::kDevFull, {kInch}, ENOSPC},  // only the final flush writes a small job
+      {OutputMode::kNoReader, {wide, wide, wide, wide}, EPIPE},
+      {OutputMode::kClosed, {kInch}, EBADF},
+  };
+  Sandbox sandbox;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::strerror(c.error));
+    Job job;
+    job.input = Stream(c.pages);
+    job.output = c.output;
+    const Result run = sandbox.Run(job);
+    EXPECT_EQ(run.status, 1) << "-1 is a hang, 141 death by SIGPIPE";
+    EXPECT_TRUE(run.err.find("ERROR: Could not send ") == run.err.rfind("ERROR")) << run.err;
+    EXPECT_NE(run.err.find(std::string(std::strerror(c.error)) + "\n"), std::string::npos) << run.err;
+  }
+}
+
+TEST(FilterProgram, PrintsWhateverStateTheLogPathIsIn) {
+  if (!Sandbox::WhyNoPrivateTmp().empty()) GTEST_SKIP() << Sandbox::WhyNoPrivateTmp();
+  const struct {
+    TmpMode tmp;
+    bool asNobody;
+    const char* plant;  // shell commands in the job's /tmp; $L is the log
+    const char* check;
+  } cases[] = {
+      {TmpMode::kPrivate, false, "true", "grep -q StartPage $L && test \"$(stat -c %a $L)\" = 644"},
+      {TmpMode::kPrivate, false, "echo keep >p && ln -s /tmp/p $L", "test -L $L && test \"$(cat p)\" = keep"},
+      {TmpMode::kPrivate, false, "echo keep >p && ln p $L", "test \"$(cat p)\" = keep"},
+      {TmpMode::kPrivate, false, "ln -s /tmp/made $L", "test -L $L && test ! -e made"},
+      {TmpMode::kPrivate, false, "mkdir $L && echo keep >$L/in", "test \"$(cat $L/in)\" = keep"},
+      {TmpMode::kPrivate, false, "mkfifo $L", "test -p $L"},
+      {TmpMode::kPrivate, true, "echo keep >$L", "test \"$(cat $L)\" = keep"},  // root's log, a job as nobody
+      {TmpMode::kPrivate, true, "chmod 555 .", "test ! -e $L"},
+      {TmpMode::kPrivateReadOnly, false, "true", "test ! -e $L"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plant);
+    Sandbox sandbox;
+    const std::string in = "cd '" + sandbox.Tmp() + "' && L=marvikdotmatrix.log && ";
+    ASSERT_EQ(std::system((in + c.plant).c_str()), 0);
+    Job job;
+    job.input = Stream({kInch, kInch});
+    job.tmp = c.tmp;
+    job.asNobody = c.asNobody;
+    const Result run = sandbox.Run(job);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "PAGE: 1 1\nPAGE: 2 1\n");
+    EXPECT_TRUE(PrintsPages(run.out, {kInch, kInch}));
+    EXPECT_EQ(std::system((in + c.check).c_str()), 0) << c.check;
+  }
+}
+
+TEST(FilterProgram, LogsTheRecordsOfThisJobOnly) {
+  PageSpec page = Page(150, 792, Pattern::kStripes, 360, 360, "NumCopies=3"), unnamed = page;
+  unnamed.overrides.emplace_back("cupsPageSizeName", "@unterminated");  // 64 bytes, no NUL: 64 are logged
+  Sandbox sandbox;
+  WriteFile(sandbox.LogPath(), "STALE line of an earlier job\r\n");
+  Job job;
+  job.input = Stream({page, unnamed});
+  ASSERT_EQ(sandbox.Run(job).status, 0);
+
+  // Every record: date, time with milliseconds, [thread id], level, message,
+  // " file:line", CR LF. The dump's texts end in their own line feed, so
+  // the suffix of those records opens the next line of the file.
+  const std::string log = ReadFile(sandbox.LogPath());
+  const std::regex record(
+      R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[\d+\] LOG_[A-Z]+ ([^\n]*\n rastertomarvik|[^\n]* [\w.]+):\d+)");
+  std::size_t records = 0;
+  for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
+       start = end + 2, ++records) {
+    EXPECT_TRUE(std::regex_match(log.substr(start, end - start), record)) << log.substr(start, end - start);
+  }
+  EXPECT_EQ(log.size(), log.rfind("\r\n") + 2) << "the log ends inside a record";
+  EXPECT_GT(records, 40u);
+  EXPECT_EQ(log.find("STALE"), std::string::npos);
+  EXPECT_EQ(log.find("reading pages"), std::string::npos);
+  // The dump of both pages, in order, each text ending in its line feed.
+  const std::string dump =
+      "StartPage...|cupsPageSizeName = Letter|Duplex = 0|HWResolution = [ 360 360 ]|"
+      "ImagingBoundingBox = [ 0 0 150 792 ]|Margins = [ 0 0 ]|ManualFeed = 0|MediaPosition = 0|NumCopies = 3|"
+      "Orientation = 0|PageSize = [ 150 792 ]|cupsWidth = 750|cupsHeight = 3960|cupsMediaType = 0|"
+      "cupsBitsPerColor = 1|cupsBitsPerPixel = 1|cupsBytesPerLine = 94|cupsColorOrder = 0|cupsColorSpace = 3|"
+      "cupsCompression = 0|StartPage...|cupsPageSizeName = " +
+      std::string(64, 'X');
+  for (std::size_t at = 0, from = 0, to = 0; from < dump.size(); from = to + 1) {
+    to = std::min(dump.find('|', from), dump.size());
+    at = log.find(" LOG_DEBUG DEBUG: " + dump.substr(from, to - from) + "\n rastertomarvik:", at);
+    ASSERT_NE(at, std::string::npos) << "missing or out of order: " << dump.substr(from, to - from);
+  }
+}
+
+}  // namespace
+}  // namespace marvik::test
