@@ -1,0 +1,349 @@
+#include "printer-app/Marvik24Driver.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "filter/PageHeaderCheck.h"
+#include "filter/PageLoop.h"
+#include "filter/PrintOptions.h"
+#include "filter/PrinterOutput.h"
+
+namespace marvik::app {
+
+// PAPPL keeps at most four resolutions per printer (PAPPL_MAX_RESOLUTION)
+// and the head prints five; the two entries share all but one: draft
+// (120 x 180) or fine lines at 180 dpi across (180 x 360).
+pappl_pr_driver_t kDrivers[] = {
+    {"marvik_24pin", "Marvik 24-Pin Dot Matrix", "MFG:Marvik;MDL:24-Pin Dot Matrix;", nullptr},
+    {"marvik_24pin_180x360", "Marvik 24-Pin Dot Matrix, 180 x 360 dpi", "MFG:Marvik;MDL:24-Pin Dot Matrix;",
+     nullptr}};
+const int kDriverCount = static_cast<int>(sizeof kDrivers / sizeof kDrivers[0]);
+
+namespace {
+
+// The PPD's sizes as PWG names. The two US forms get self-describing names:
+// the 9.5 x 11 in tractor form has no registered one (and a '.' may not stand
+// in the name part), and the wide-carriage form is fed with its long side
+// across (14.875 in wide, 11 in long), which the registered name
+// na_fanfold-us_11x14.875in would turn round.
+const char* const kMedia[] = {"na_letter_8.5x11in",
+                              "na_legal_8.5x14in",
+                              "iso_a4_210x297mm",
+                              "iso_a5_148x210mm",
+                              "custom_tractor-us_9.5x11in",
+                              "na_fanfold-eur_8.5x12in",
+                              "custom_fanfold-us_14.875x11in"};
+
+// The tractor lets the head reach a quarter inch of each side; PAPPL keeps
+// one value for top and bottom, so both get the half inch the bottom needs.
+constexpr int kSideMargin = 635;  // hundredths of a millimetre
+constexpr int kTopBottomMargin = 1270;
+
+// Resolutions of each entry of kDrivers. PAPPL gives a job without
+// printer-resolution the entry of its print-quality: draft the first, normal
+// the third, high the last; so 180 x 180, the default, stands third.
+constexpr filter::Resolution kDriverResolutions[][PAPPL_MAX_RESOLUTION] = {
+    {{120, 180}, {360, 180}, {180, 180}, {360, 360}}, {{180, 360}, {360, 180}, {180, 180}, {360, 360}}};
+static_assert(sizeof kDriverResolutions / sizeof kDriverResolutions[0] ==
+                  sizeof kDrivers / sizeof kDrivers[0],
+              "one resolution set per driver");
+
+// Printer-ready data in the printer's own language.
+constexpr const char* kRawFormat = "application/vnd.marvik-escp";
+
+// The vendor options, the PPD's two printer options under IPP names: the
+// first value of each is its default and sends nothing; the directions stand
+// in the order of filter::PrintOptions::Direction.
+struct VendorOption {
+  const char* name;
+  const char* values[3];
+  int count;
+};
+constexpr VendorOption kAdjacentDots = {"marvik-adjacent-dots", {"one-pass", "two-passes"}, 2};
+constexpr VendorOption kDirection = {
+    "marvik-print-direction", {"printer-default", "unidirectional", "bidirectional"}, 3};
+constexpr const VendorOption* kVendorOptions[] = {&kAdjacentDots, &kDirection};
+
+// Their texts in the web interface and for clients that localise them.
+constexpr const char* kStrings =
+    "\"marvik-adjacent-dots\" = \"Dots at 360 dpi across\";\n"
+    "\"marvik-adjacent-dots.one-pass\" = \"Printed in one pass (printer prints adjacent dots)\";\n"
+    "\"marvik-adjacent-dots.two-passes\" = \"In two passes (no adjacent dots)\";\n"
+    "\"marvik-print-direction\" = \"Print direction\";\n"
+    "\"marvik-print-direction.printer-default\" = \"Printer default\";\n"
+    "\"marvik-print-direction.unidirectional\" = \"Unidirectional (best alignment)\";\n"
+    "\"marvik-print-direction.bidirectional\" = \"Bidirectional (fastest)\";\n";
+
+// The job's value of a vendor option, or -1 for none or an unknown one.
+int Choice(const VendorOption& option, const pappl_pr_options_t* options) {
+  const char* value = cupsGetOption(option.name, options->num_vendor, options->vendor);
+  for (int i = 0; value != nullptr && i < option.count; ++i) {
+    if (std::strcmp(value, option.values[i]) == 0) return i;
+  }
+  return -1;
+}
+
+struct OpenFile {
+  int fd;
+  ~OpenFile() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+struct FreeDeleter {
+  void operator()(unsigned char* p) const { std::free(p); }
+};
+
+// One job's page in hand: the header PAPPL rasterises to and its bitmap.
+struct PageInHand {
+  cups_page_header2_t header{};
+  filter::HeaderVerdict verdict;
+  std::unique_ptr<unsigned char, FreeDeleter> pixels;
+};
+
+PageInHand* PageOf(pappl_job_t* job) {
+  return static_cast<PageInHand*>(papplJobGetData(job));
+}
+
+bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  auto* page = new (std::nothrow) PageInHand;
+  if (page == nullptr) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Not enough memory to start the job");
+    return false;
+  }
+  papplJobSetData(job, page);
+  return true;
+}
+
+bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned pageNo) {
+  PageInHand* page = PageOf(job);
+  if (page == nullptr) return false;
+  page->header = options->header;
+  page->verdict = filter::CheckPageHeader(page->header);
+  if (!page->verdict.ok) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %u refused: %s", pageNo, page->verdict.problem.c_str());
+    return false;
+  }
+  // Lines PAPPL does not deliver stay white.
+  page->pixels.reset(static_cast<unsigned char*>(std::calloc(page->verdict.pageBytes, 1)));
+  if (!page->pixels) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Not enough memory for page %u (%u bytes)", pageNo,
+                page->verdict.pageBytes);
+    return false;
+  }
+  return true;
+}
+
+bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y,
+               const unsigned char* line) {
+  PageInHand* page = PageOf(job);
+  if (page == nullptr || !page->pixels || y >= page->header.cupsHeight) return false;
+  std::memcpy(page->pixels.get() + static_cast<std::size_t>(y) * page->header.cupsBytesPerLine, line,
+              page->header.cupsBytesPerLine);
+  return true;
+}
+
+// The device of the job whose callbacks run on this thread (PAPPL gives each
+// job a thread of its own), for the filter's output, which takes a plain
+// write function.
+thread_local pappl_device_t* t_device = nullptr;
+
+ssize_t WriteToDevice(int, const void* data, std::size_t size) {
+  return papplDeviceWrite(t_device, data, size);
+}
+
+// Sends the page through the filter's own page path: the same printer model,
+// options and frame as the filter for the same page.
+bool EndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned pageNo) {
+  PageInHand* page = PageOf(job);
+  if (page == nullptr || !page->pixels) return false;
+  filter::PrintOptions choices;
+  choices.noAdjacentDots = Choice(kAdjacentDots, options) == 1;
+  const int direction = Choice(kDirection, options);
+  if (direction > 0) choices.direction = static_cast<filter::PrintOptions::Direction>(direction);
+  t_device = device;
+  filter::PrinterOutput out(-1, WriteToDevice);
+  const filter::PageResult result =
+      filter::PrintPage(page->header, page->verdict, page->pixels.get(), out, choices);
+  const bool sent = result == filter::PageResult::kWritten && out.Flush();
+  page->pixels.reset();
+  if (result == filter::PageResult::kNotEncoded) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %u could not be encoded for the printer", pageNo);
+    return false;
+  }
+  if (!sent) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Could not send page %u to the printer", pageNo);
+    return false;
+  }
+  papplDeviceFlush(device);
+  const cups_page_header2_t& h = page->header;
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "Page %u: %ux%u dpi, %u x %u dots, %lu bytes to the printer", pageNo,
+              h.HWResolution[0], h.HWResolution[1], h.cupsWidth, h.cupsHeight,
+              static_cast<unsigned long>(out.BytesWritten()));
+  return true;
+}
+
+bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  delete PageOf(job);
+  papplJobSetData(job, nullptr);
+  return true;
+}
+
+// Printer-ready ESC/P data (the printer's own language) goes to the device
+// as it is, as a raw queue of CUPS would send it.
+bool PrintRaw(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+  const OpenFile file{open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to open the print file: %s", std::strerror(errno));
+    return false;
+  }
+  papplJobSetImpressions(job, 1);
+  unsigned char buffer[65536];
+  ssize_t bytes;
+  while ((bytes = read(file.fd, buffer, sizeof buffer)) > 0) {
+    if (papplDeviceWrite(device, buffer, static_cast<size_t>(bytes)) != bytes) {
+      papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Could not send the print file to the printer");
+      return false;
+    }
+  }
+  if (bytes < 0) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to read the print file: %s", std::strerror(errno));
+    return false;
+  }
+  papplDeviceFlush(device);
+  papplJobSetImpressionsCompleted(job, 1);
+  return true;
+}
+
+// Impact printers ring their bell on BEL: the one way to find one in a room.
+void Identify(pappl_printer_t* printer, pappl_identify_actions_t, const char*) {
+  pappl_device_t* device = papplPrinterOpenDevice(printer);
+  if (device == nullptr) return;
+  papplDevicePuts(device, "\a");
+  papplDeviceFlush(device);
+  papplPrinterCloseDevice(printer);
+}
+
+// The ink ribbon is the one supply; the printer cannot tell how worn it is.
+bool ReportStatus(pappl_printer_t* printer) {
+  pappl_supply_t ribbon{};
+  ribbon.color = PAPPL_SUPPLY_COLOR_BLACK;
+  std::snprintf(ribbon.description, sizeof ribbon.description, "Ink ribbon");
+  ribbon.is_consumed = true;
+  ribbon.level = -1;
+  ribbon.type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
+  papplPrinterSetSupplies(printer, 1, &ribbon);
+  return true;
+}
+
+void SetReadyMedia(pappl_pr_driver_data_t* data) {
+  pappl_media_col_t& media = data->media_ready[0];
+  const pwg_media_t* pwg = pwgMediaForPWG(kMedia[0]);
+  std::snprintf(media.size_name, sizeof media.size_name, "%s", kMedia[0]);
+  std::snprintf(media.source, sizeof media.source, "%s", data->source[0]);
+  std::snprintf(media.type, sizeof media.type, "%s", data->type[0]);
+  media.size_width = pwg != nullptr ? pwg->width : 21590;
+  media.size_length = pwg != nullptr ? pwg->length : 27940;
+  media.left_margin = media.right_margin = data->left_right;
+  media.top_margin = media.bottom_margin = data->bottom_top;
+  data->media_default = media;
+}
+
+}  // namespace
+
+bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, const char*,
+                 pappl_pr_driver_data_t* data, ipp_t** attrs, void*) {
+  int driver = 0;
+  while (driver < kDriverCount && std::strcmp(driverName, kDrivers[driver].name) != 0) ++driver;
+  if (driver == kDriverCount) return false;
+  // Once per process: the printers of a system share its resources. Under
+  // PAPPL's own path "/en.strings" the printers would repeat their
+  // printer-strings-languages-supported attribute.
+  static std::atomic<bool> stringsAdded{false};
+  if (!stringsAdded.exchange(true)) papplSystemAddStringsData(system, "/marvik/en.strings", "en", kStrings);
+  data->rstartjob_cb = StartJob;
+  data->rstartpage_cb = StartPage;
+  data->rwriteline_cb = WriteLine;
+  data->rendpage_cb = EndPage;
+  data->rendjob_cb = EndJob;
+  data->identify_cb = Identify;
+  data->status_cb = ReportStatus;
+  data->has_supplies = true;
+  data->identify_supported = PAPPL_IDENTIFY_ACTIONS_SOUND;
+  data->identify_default = PAPPL_IDENTIFY_ACTIONS_SOUND;
+
+  std::snprintf(data->make_and_model, sizeof data->make_and_model, "%s", kDrivers[driver].description);
+  data->format = kRawFormat;
+  data->printfile_cb = PrintRaw;
+  data->kind = PAPPL_KIND_DOCUMENT;
+  data->ppm = 1;
+  data->orient_default = IPP_ORIENT_PORTRAIT;
+  data->quality_default = IPP_QUALITY_NORMAL;
+  data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_MONOCHROME;
+  data->color_default = PAPPL_COLOR_MODE_MONOCHROME;
+  // Clients may send gray or colour as IPP Everywhere asks; PAPPL turns every
+  // page into 1-bit black before the driver sees it.
+  data->raster_types =
+      PAPPL_PWG_RASTER_TYPE_BLACK_1 | PAPPL_PWG_RASTER_TYPE_SGRAY_8 | PAPPL_PWG_RASTER_TYPE_SRGB_8;
+  data->force_raster_type = PAPPL_PWG_RASTER_TYPE_BLACK_1;
+  data->sides_supported = PAPPL_SIDES_ONE_SIDED;
+  data->sides_default = PAPPL_SIDES_ONE_SIDED;
+
+  data->num_resolution = PAPPL_MAX_RESOLUTION;
+  for (int i = 0; i < PAPPL_MAX_RESOLUTION; ++i) {
+    data->x_resolution[i] = static_cast<int>(kDriverResolutions[driver][i].x);
+    data->y_resolution[i] = static_cast<int>(kDriverResolutions[driver][i].y);
+  }
+  data->x_default = 180;
+  data->y_default = 180;
+
+  data->num_media = static_cast<int>(sizeof kMedia / sizeof kMedia[0]);
+  for (int i = 0; i < data->num_media; ++i) data->media[i] = kMedia[i];
+  data->left_right = kSideMargin;
+  data->bottom_top = kTopBottomMargin;
+  data->num_source = 1;
+  data->source[0] = "main";
+  data->num_type = 1;
+  data->type[0] = "stationery";
+  SetReadyMedia(data);
+
+  if (*attrs == nullptr) *attrs = ippNew();
+  data->num_vendor = 0;
+  for (const VendorOption* option : kVendorOptions) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s-supported", option->name);
+    ippAddStrings(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, option->count, nullptr, option->values);
+    std::snprintf(name, sizeof name, "%s-default", option->name);
+    ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, nullptr, option->values[0]);
+    data->vendor[data->num_vendor++] = option->name;
+  }
+  // IPP Everywhere attributes PAPPL 1.3 leaves out; these values are true of
+  // a one-sided black printer without preferred attributes.
+  ippAddBoolean(*attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default", nullptr, "auto");
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-supported", nullptr, "auto");
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
+  return true;
+}
+
+const char* AutoAddDriver(const char*, const char*, const char* deviceId, void*) {
+  if (deviceId == nullptr) return nullptr;
+  cups_option_t* pairs = nullptr;
+  const int count = papplDeviceParseID(deviceId, &pairs);
+  const char* make = cupsGetOption("MANUFACTURER", count, pairs);
+  if (make == nullptr) make = cupsGetOption("MFG", count, pairs);
+  const bool ours = make != nullptr && strcasecmp(make, "Marvik") == 0;
+  cupsFreeOptions(count, pairs);
+  return ours ? kDrivers[0].name : nullptr;
+}
+
+}  // namespace marvik::app
