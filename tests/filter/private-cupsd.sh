@@ -5,7 +5,9 @@
 #   private-cupsd.sh FILTER PPD PDF WORK
 # PPD is a PPD file, or model:NICKNAME to add the queue as an administrator
 # does with an installed driver: lpadmin -m with the model that the
-# scheduler's driver lister (lpinfo -m, kept in WORK/models) lists as NICKNAME.
+# scheduler's driver lister (lpinfo -m, kept in WORK/models) lists as NICKNAME,
+# or everywhere:URI for a driverless queue (lpadmin -m everywhere) to the IPP
+# printer at URI, which then gets the printer bytes instead of WORK/job.prn.
 # Leaves WORK/job.prn (the printer bytes) and WORK/result (job state and
 # pages). The scheduler is stopped on every exit; every wait is bounded.
 set -euo pipefail
@@ -76,7 +78,11 @@ for _ in $(seq 100); do [[ -S $socket ]] && lpstat -r >/dev/null 2>&1 && break; 
 lpstat -r >/dev/null 2>&1 || fail "the scheduler did not start"
 
 touch "$work/job.prn" && chmod 0666 "$work/job.prn"
-if [[ $ppd == model:* ]]; then
+if [[ $ppd == everywhere:* ]]; then
+  lpadmin -p marvik -E -v "${ppd#everywhere:}" -m everywhere || fail "lpadmin -m everywhere failed"
+  # The scheduler makes the queue's PPD from the printer's attributes after lpadmin returns.
+  for _ in $(seq 100); do grep -qs cupsFilter2 "$work/root/ppd/marvik.ppd" && break; sleep 0.1; done
+elif [[ $ppd == model:* ]]; then
   lpinfo -m > "$work/models" || fail "lpinfo -m failed"
   model=$(awk -v nick="${ppd#model:}" 'substr($0, index($0, " ") + 1) == nick { print $1; exit }' "$work/models")
   [[ -n $model ]] || fail "lpinfo -m does not list ${ppd#model:}"

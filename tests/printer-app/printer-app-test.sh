@@ -1,0 +1,260 @@
+#!/usr/bin/env bash
+# The printer application as clients meet it: started on a free loopback port
+# with a private directory, its printers' device a socket whose listener is
+# this test. Checks the IPP attributes, compares the device bytes with the
+# CUPS filter's for the same pages, stops it with a job in flight and starts
+# it again, and prints a PDF through a private CUPS scheduler's driverless
+# queue.
+#   printer-app-test.sh APP FILTER PPD MKRASTER PREVIEW SAMPLE_PS CUPSD_SCRIPT WORK
+# Exit status 77 (skipped) when a tool it needs is missing.
+set -euo pipefail
+app=$1 filter=$2 ppd=$3 mkraster=$4 preview=$5 sample=$6 cupsd_script=$7 work=$8
+for tool in ipptool python3 cupsd lpadmin gs ps2pdf; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+rm -rf "$work" && mkdir -p "$work"/{state,pages}
+export MARVIK_PRINTER_APP_DIR=$work/state
+server_pid="" listener_pid=""
+# (timeout passes the TERM on to a listener.)
+cleanup() {
+  kill $listener_pid $server_pid 2>/dev/null || true
+  sleep 0.5 && kill -KILL $server_pid 2>/dev/null || true
+  wait || true
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; tail -n 30 "$work/state/app.log" >&2 || true; exit 1; }
+
+# A printer device: each connection's bytes go to DIR/conn-N.prn, which
+# appears once the application has closed the connection. A slow one takes
+# no byte before DIR/go exists, with a receive buffer so small that the
+# application's writes stall.
+cat > "$work/listen.py" <<'PY'
+import os, socket, sys, time
+out, slow, n = sys.argv[1], sys.argv[2] == "slow", 0
+s = socket.socket()
+if slow:
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+s.bind(("127.0.0.1", 0))
+s.listen(4)
+open(out + "/port.tmp", "w").write(str(s.getsockname()[1]))
+os.rename(out + "/port.tmp", out + "/port")
+while True:
+    c, _ = s.accept()
+    n += 1
+    open("%s/conn-%d.part" % (out, n), "wb").close()
+    while slow and not os.path.exists(out + "/go"):
+        time.sleep(0.1)
+    with open("%s/conn-%d.part" % (out, n), "wb") as f:
+        for b in iter(lambda: c.recv(65536), b""):
+            f.write(b)
+    c.close()
+    os.rename("%s/conn-%d.part" % (out, n), "%s/conn-%d.prn" % (out, n))
+PY
+# start_listener DIR fast|slow: its port is written to DIR/port.
+start_listener() {
+  mkdir -p "$1"
+  timeout 120 python3 "$work/listen.py" "$1" "$2" &
+  listener_pid="$listener_pid $!"
+  for _ in $(seq 100); do [[ -s $1/port ]] && return; sleep 0.1; done
+  fail "the device listener did not start"
+}
+start_listener "$work/out" fast
+device="socket://127.0.0.1:$(cat "$work/out/port")"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+uri=ipp://127.0.0.1:$port/ipp/print
+
+start_server() {
+  rm -f "$work"/state/*.sock  # a stopped server leaves its socket
+  "$app" server -o server-port="$port" -o listen-hostname=127.0.0.1 -o log-level=info \
+    -o log-file="$work/state/app.log" &
+  server_pid=$!
+  # A sub-command that finds no server starts one of its own: wait for both listeners.
+  for _ in $(seq 100); do
+    compgen -G "$work/state/*.sock" >/dev/null && (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return
+    kill -0 "$server_pid" 2>/dev/null || fail "the server exited at start"
+    sleep 0.1
+  done
+  fail "the server does not listen on 127.0.0.1:$port"
+}
+# stop_server: waits for the server to exit and checks its status.
+stop_server() {
+  for _ in $(seq 200); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$server_pid" 2>/dev/null && fail "the server did not stop within 20 s"
+  wait "$server_pid" || fail "the server's exit status is $?"
+  server_pid=""
+}
+start_server
+"$app" add -d m24 -m marvik_24pin -v "$device" >/dev/null || fail "add m24"
+"$app" add -d m24t -m marvik_24pin_180x360 -v "$device" >/dev/null || fail "add m24t"
+
+# --- The attributes a driverless client reads.
+cat > "$work/attributes.test" <<'EOF'
+{
+  NAME "IPP Everywhere attributes of $printer"
+  OPERATION Get-Printer-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  STATUS successful-ok
+  EXPECT ipp-features-supported WITH-VALUE "ipp-everywhere"
+  EXPECT document-format-supported WITH-VALUE "image/pwg-raster"
+  EXPECT document-format-supported WITH-VALUE "image/urf"
+  EXPECT document-format-supported WITH-VALUE "image/jpeg"
+  EXPECT document-format-supported WITH-VALUE "image/png"
+  EXPECT pwg-raster-document-type-supported WITH-VALUE "black_1"
+  EXPECT pwg-raster-document-type-supported WITH-VALUE "sgray_8"
+  EXPECT pwg-raster-document-type-supported WITH-VALUE "srgb_8"
+  EXPECT printer-resolution-default OF-TYPE resolution COUNT 1 WITH-VALUE "180dpi"
+  EXPECT printer-resolution-supported COUNT 4 WITH-DISTINCT-VALUES WITH-VALUE "$other"
+  EXPECT printer-resolution-supported WITH-VALUE "180dpi"
+  EXPECT printer-resolution-supported WITH-VALUE "360x180dpi"
+  EXPECT printer-resolution-supported WITH-VALUE "360dpi"
+  EXPECT pwg-raster-document-resolution-supported COUNT 4 WITH-VALUE "$other"
+  EXPECT media-supported COUNT 7 WITH-DISTINCT-VALUES
+  EXPECT media-supported WITH-ALL-VALUES "/^(na_letter_8.5x11in|na_legal_8.5x14in|iso_a4_210x297mm|iso_a5_148x210mm|custom_tractor-us_9.5x11in|na_fanfold-eur_8.5x12in|custom_fanfold-us_14.875x11in)$/"
+  EXPECT media-default WITH-VALUE "na_letter_8.5x11in"
+  EXPECT media-left-margin-supported COUNT 1 WITH-VALUE 635
+  EXPECT media-right-margin-supported COUNT 1 WITH-VALUE 635
+  EXPECT media-top-margin-supported COUNT 1 WITH-VALUE 1270
+  EXPECT media-bottom-margin-supported COUNT 1 WITH-VALUE 1270
+  EXPECT print-color-mode-supported WITH-VALUE "monochrome"
+  EXPECT sides-supported COUNT 1 WITH-VALUE "one-sided"
+  EXPECT marvik-print-direction-supported COUNT 3 WITH-VALUE "unidirectional"
+  EXPECT marvik-print-direction-default WITH-VALUE "printer-default"
+  EXPECT marvik-adjacent-dots-supported COUNT 2 WITH-VALUE "two-passes"
+  EXPECT marvik-adjacent-dots-default WITH-VALUE "one-pass"
+}
+EOF
+ipptool -t -T 10 -d printer=m24 -d other=120x180dpi "$uri/m24" "$work/attributes.test" || fail "attributes of m24"
+ipptool -t -T 10 -d printer=m24t -d other=180x360dpi "$uri/m24t" "$work/attributes.test" || fail "attributes of m24t"
+
+# --- Printing: a PWG raster job and its device bytes.
+cat > "$work/print.test" <<'EOF'
+{
+  NAME "Print $filename at $resolution"
+  OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR name requesting-user-name test
+  ATTR mimeMediaType document-format image/pwg-raster
+  GROUP job-attributes-tag
+  ATTR resolution printer-resolution $resolution
+  ATTR keyword media $media
+  ATTR keyword marvik-print-direction $direction
+  ATTR keyword marvik-adjacent-dots $adjacent
+  FILE $filename
+  STATUS successful-ok
+  EXPECT job-id
+}
+{
+  NAME "Wait until the job is completed"
+  SKIP-IF-DEFINED NO_WAIT
+  OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR integer job-id $job-id
+  DELAY 0.1
+  STATUS successful-ok
+  EXPECT job-state WITH-VALUE 9 REPEAT-NO-MATCH REPEAT-LIMIT 300
+}
+EOF
+jobs_sent=0
+# print_job PRINTER DOCUMENT RESOLUTION MEDIA DIRECTION ADJACENT [ipptool options]
+print_job() {
+  ipptool -t -T 10 -d resolution="$3" -d media="$4" -d direction="$5" -d adjacent="$6" "${@:7}" -f "$2" "$uri/$1" \
+    "$work/print.test" > "$work/print.log" || { cat "$work/print.log"; fail "printing $2 at $3 on $1"; }
+  jobs_sent=$((jobs_sent + 1))
+}
+# device_output: the file with the bytes of the last job.
+device_output() {
+  for _ in $(seq 200); do [[ -f $work/out/conn-$jobs_sent.prn ]] && break; sleep 0.1; done
+  [[ -f $work/out/conn-$jobs_sent.prn ]] || fail "no device output for job $jobs_sent"
+  echo "$work/out/conn-$jobs_sent.prn"
+}
+# filter_output RASTER [OPTIONS]: the file with what the CUPS filter writes
+# for the same pages. (Its job log is off: it costs seconds a page on disk.)
+mkdir -p "$work/cupsroot" && printf '[Main]\nenable = false\n' > "$work/cupsroot/rastertomarvik.conf"
+filter_output() {
+  local out="$1${2:+-${2//[ =]/-}}.prn"
+  CUPS_SERVERROOT=$work/cupsroot PPD=$ppd "$filter" 1 test test 1 "${2:-}" "$1" > "$out" 2> "$out.err" ||
+    { cat "$out.err"; fail "the filter on $1 ${2:-}"; }
+  echo "$out"
+}
+
+# --- Equal bytes: one 1-bit page at every resolution, and the wide form.
+for c in "m24 120x180 612x792 na_letter_8.5x11in" "m24 180x180 612x792 na_letter_8.5x11in" \
+         "m24 360x180 612x792 na_letter_8.5x11in" "m24t 180x360 612x792 na_letter_8.5x11in" \
+         "m24 360x360 612x792 na_letter_8.5x11in" "m24 180x180 1071x792 custom_fanfold-us_14.875x11in"; do
+  read -r printer resolution size media <<< "$c"
+  page=$work/pages/$resolution-$size.ras
+  "$mkraster" -v 2 -r "$resolution" -s "$size" -p checker -o "$page" || fail "mkraster $c"
+  print_job "$printer" "$page" "${resolution}dpi" "$media" printer-default one-pass
+  cmp "$(device_output)" "$(filter_output "$page")" || fail "the application's bytes differ from the filter's: $c"
+  echo "equal bytes: $printer $resolution $media, $(stat -c %s "$(device_output)") bytes"
+done
+# The two printer options, as the filter prints them with the PPD's options.
+declare -A ppd_choice=([printer-default]=Default [unidirectional]=Uni [bidirectional]=Bi
+                       [one-pass]=OnePass [two-passes]=TwoPass)
+for c in "180x180 printer-default two-passes" "360x360 unidirectional two-passes" "360x360 bidirectional one-pass"; do
+  read -r resolution direction adjacent <<< "$c"
+  page=$work/pages/$resolution-612x792.ras
+  print_job m24 "$page" "${resolution}dpi" na_letter_8.5x11in "$direction" "$adjacent"
+  options="MarvikPrintDirection=${ppd_choice[$direction]} MarvikAdjacentDots=${ppd_choice[$adjacent]}"
+  cmp "$(device_output)" "$(filter_output "$page" "$options")" || fail "the options differ from the filter's: $c"
+  echo "equal bytes with options: $c, $(stat -c %s "$(device_output)") bytes"
+done
+
+# --- `submit` prints with the printer's defaults: 180 x 180, Letter.
+# (mkraster writes its native byte order, which PAPPL does not sniff as PWG raster.)
+page=$work/pages/180x180-612x792.ras
+"$app" submit -d m24 -o document-format=image/pwg-raster "$page" >/dev/null || fail "submit"
+jobs_sent=$((jobs_sent + 1))
+cmp "$(device_output)" "$page.prn" || fail "submit did not print with the defaults"
+
+# --- SIGTERM while a printer is still taking a job: the server stops once the
+# job is printed whole, and keeps its printers and jobs for the next start.
+start_listener "$work/slow" slow
+"$app" add -d slow -m marvik_24pin -v "socket://127.0.0.1:$(cat "$work/slow/port")" >/dev/null || fail "add slow"
+page=$work/pages/360x360-612x792.ras
+four=$work/pages/four.ras
+"$mkraster" -v 2 -n 4 -r 360x360 -p checker -o "$four" || fail "mkraster four pages"
+# PAPPL answers a Print-Job once the job has left the printer: print in the background.
+print_job slow "$four" 360dpi na_letter_8.5x11in printer-default one-pass -d NO_WAIT=1 &
+client_pid=$!
+for _ in $(seq 100); do [[ -f $work/slow/conn-1.part ]] && break; sleep 0.1; done
+kill -TERM "$server_pid"
+sleep 1
+kill -0 "$server_pid" 2>/dev/null || fail "the server stopped before its job was printed"
+touch "$work/slow/go"
+wait "$client_pid" || fail "the four-page job was not accepted"
+stop_server
+cat "$page.prn" "$page.prn" "$page.prn" "$page.prn" > "$four.prn"
+for _ in $(seq 100); do [[ -f $work/slow/conn-1.prn ]] && break; sleep 0.1; done
+cmp "$work/slow/conn-1.prn" "$four.prn" || fail "the four-page job was not printed whole"
+echo "SIGTERM while a job is printing: printed whole ($(stat -c %s "$four.prn") bytes), then stopped"
+start_server
+[[ $("$app" printers | sort | tr '\n' ' ') == "m24 m24t slow " ]] || fail "the printers are gone after a restart"
+"$app" jobs -d slow | grep -vq " completed " && fail "unfinished jobs after the restart: $("$app" jobs -d slow)"
+
+# --- A real client: a private CUPS scheduler's driverless queue prints a PDF.
+ps2pdf "$sample" "$work/one.pdf" || fail "ps2pdf"
+gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -sOutputFile="$work/two.pdf" "$work/one.pdf" "$work/one.pdf" ||
+  fail "gs"
+"$cupsd_script" "$filter" "everywhere:$uri/m24" "$work/two.pdf" "$work/cupsd" || fail "the CUPS queue"
+jobs_sent=$((jobs_sent + 1))
+report=$("$preview" --no-png "$(device_output)") || fail "the preview refused the CUPS job's bytes"
+[[ $report == *$'\n'"2 page(s) from "* ]] || fail "the CUPS job did not give two frames: $report"
+echo "real client: $(tr '\n' ' ' < "$work/cupsd/result")"
+echo "$report"
+
+"$app" shutdown || fail "shutdown"
+# PAPPL acts on it when its main loop next wakes, which an idle server does
+# only every half minute or so; a connection wakes it.
+(exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || true
+stop_server
+echo "the state directory holds: $(ls "$work/state" | tr '\n' ' ')"
