@@ -4,30 +4,17 @@
 
 #include "printer-app/ParallelDevice.h"
 
-namespace {
+using marvik::app::ParallelPath;
 
 TEST(ParallelPath, AcceptsOnlyPrinterDeviceNodes) {
-  const struct {
-    const char* uri;
-    const char* path;  // "" when refused
-  } cases[] = {
-      {"parallel:///dev/lp0", "/dev/lp0"},
-      {"parallel:///dev/lp12", "/dev/lp12"},
-      {"parallel:///dev/usb/lp3", "/dev/usb/lp3"},
-      {"parallel:///dev/lp", ""},
-      {"parallel:///dev/lp0x", ""},
-      {"parallel:///dev/lp1234", ""},
-      {"parallel:///dev/lp0/../sda", ""},
-      {"parallel:///dev/usb/lp", ""},
-      {"parallel:///dev/sda", ""},
-      {"parallel:///tmp/lp0", ""},
-      {"parallel://host/dev/lp0", ""},
-      {"parallel:/dev/lp0", ""},
-      {"file:///dev/lp0", ""},
-      {"", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(marvik::app::ParallelPath(c.uri), c.path) << c.uri;
-  EXPECT_EQ(marvik::app::ParallelPath(nullptr), "");
+  EXPECT_EQ(ParallelPath("parallel:///dev/lp0"), "/dev/lp0");
+  EXPECT_EQ(ParallelPath("parallel:///dev/lp12"), "/dev/lp12");
+  EXPECT_EQ(ParallelPath("parallel:///dev/usb/lp3"), "/dev/usb/lp3");
+  for (const char* uri :
+       {"parallel:///dev/lp", "parallel:///dev/lp0x", "parallel:///dev/lp1234", "parallel:///dev/lp0/../sda",
+        "parallel:///dev/usb/lp", "parallel:///dev/sda", "parallel:///tmp/lp0", "parallel://host/dev/lp0",
+        "parallel:/dev/lp0", "file:///dev/lp0", ""}) {
+    EXPECT_EQ(ParallelPath(uri), "") << uri;
+  }
+  EXPECT_EQ(ParallelPath(nullptr), "");
 }
-
-}  // namespace

@@ -9,6 +9,7 @@
 # Exit status 77 (skipped) when a tool it needs is missing.
 set -euo pipefail
 app=$1 filter=$2 ppd=$3 mkraster=$4 preview=$5 sample=$6 cupsd_script=$7 work=$8
+here=$(cd "$(dirname "$0")" && pwd)
 for tool in ipptool python3 cupsd lpadmin gs ps2pdf; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -88,86 +89,15 @@ start_server
 "$app" add -d m24t -m marvik_24pin_180x360 -v "$device" >/dev/null || fail "add m24t"
 
 # --- The attributes a driverless client reads.
-cat > "$work/attributes.test" <<'EOF'
-{
-  NAME "IPP Everywhere attributes of $printer"
-  OPERATION Get-Printer-Attributes
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  STATUS successful-ok
-  EXPECT ipp-features-supported WITH-VALUE "ipp-everywhere"
-  EXPECT document-format-supported WITH-VALUE "image/pwg-raster"
-  EXPECT document-format-supported WITH-VALUE "image/urf"
-  EXPECT document-format-supported WITH-VALUE "image/jpeg"
-  EXPECT document-format-supported WITH-VALUE "image/png"
-  EXPECT pwg-raster-document-type-supported WITH-VALUE "black_1"
-  EXPECT pwg-raster-document-type-supported WITH-VALUE "sgray_8"
-  EXPECT pwg-raster-document-type-supported WITH-VALUE "srgb_8"
-  EXPECT printer-resolution-default OF-TYPE resolution COUNT 1 WITH-VALUE "180dpi"
-  EXPECT printer-resolution-supported COUNT 4 WITH-DISTINCT-VALUES WITH-VALUE "$other"
-  EXPECT printer-resolution-supported WITH-VALUE "180dpi"
-  EXPECT printer-resolution-supported WITH-VALUE "360x180dpi"
-  EXPECT printer-resolution-supported WITH-VALUE "360dpi"
-  EXPECT pwg-raster-document-resolution-supported COUNT 4 WITH-VALUE "$other"
-  EXPECT media-supported COUNT 7 WITH-DISTINCT-VALUES
-  EXPECT media-supported WITH-ALL-VALUES "/^(na_letter_8.5x11in|na_legal_8.5x14in|iso_a4_210x297mm|iso_a5_148x210mm|custom_tractor-us_9.5x11in|na_fanfold-eur_8.5x12in|custom_fanfold-us_14.875x11in)$/"
-  EXPECT media-default WITH-VALUE "na_letter_8.5x11in"
-  EXPECT media-left-margin-supported COUNT 1 WITH-VALUE 635
-  EXPECT media-right-margin-supported COUNT 1 WITH-VALUE 635
-  EXPECT media-top-margin-supported COUNT 1 WITH-VALUE 1270
-  EXPECT media-bottom-margin-supported COUNT 1 WITH-VALUE 1270
-  EXPECT print-color-mode-supported WITH-VALUE "monochrome"
-  EXPECT sides-supported COUNT 1 WITH-VALUE "one-sided"
-  EXPECT marvik-print-direction-supported COUNT 3 WITH-VALUE "unidirectional"
-  EXPECT marvik-print-direction-default WITH-VALUE "printer-default"
-  EXPECT marvik-adjacent-dots-supported COUNT 2 WITH-VALUE "two-passes"
-  EXPECT marvik-adjacent-dots-default WITH-VALUE "one-pass"
-}
-EOF
-ipptool -t -T 10 -d printer=m24 -d other=120x180dpi "$uri/m24" "$work/attributes.test" || fail "attributes of m24"
-ipptool -t -T 10 -d printer=m24t -d other=180x360dpi "$uri/m24t" "$work/attributes.test" || fail "attributes of m24t"
+ipptool -t -T 10 -d printer=m24 -d other=120x180dpi "$uri/m24" "$here/printer-attributes.test" || fail "attributes of m24"
+ipptool -t -T 10 -d printer=m24t -d other=180x360dpi "$uri/m24t" "$here/printer-attributes.test" || fail "attributes of m24t"
 
 # --- Printing: a PWG raster job and its device bytes.
-cat > "$work/print.test" <<'EOF'
-{
-  NAME "Print $filename at $resolution"
-  OPERATION Print-Job
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR name requesting-user-name test
-  ATTR mimeMediaType document-format image/pwg-raster
-  GROUP job-attributes-tag
-  ATTR resolution printer-resolution $resolution
-  ATTR keyword media $media
-  ATTR keyword marvik-print-direction $direction
-  ATTR keyword marvik-adjacent-dots $adjacent
-  FILE $filename
-  STATUS successful-ok
-  EXPECT job-id
-}
-{
-  NAME "Wait until the job is completed"
-  SKIP-IF-DEFINED NO_WAIT
-  OPERATION Get-Job-Attributes
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR integer job-id $job-id
-  DELAY 0.1
-  STATUS successful-ok
-  EXPECT job-state WITH-VALUE 9 REPEAT-NO-MATCH REPEAT-LIMIT 300
-}
-EOF
 jobs_sent=0
 # print_job PRINTER DOCUMENT RESOLUTION MEDIA DIRECTION ADJACENT [ipptool options]
 print_job() {
   ipptool -t -T 10 -d resolution="$3" -d media="$4" -d direction="$5" -d adjacent="$6" "${@:7}" -f "$2" "$uri/$1" \
-    "$work/print.test" > "$work/print.log" || { cat "$work/print.log"; fail "printing $2 at $3 on $1"; }
+    "$here/print-job.test" > "$work/print.log" || { cat "$work/print.log"; fail "printing $2 at $3 on $1"; }
   jobs_sent=$((jobs_sent + 1))
 }
 # device_output: the file with the bytes of the last job.
