@@ -20,11 +20,12 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 # The Debian packaging tools and debian/control's Build-Depends (which
 # dpkg-buildpackage checks); no GoogleTest or Google Benchmark.
 DEB_PACKAGES := dpkg-dev debhelper fakeroot lintian g++ cmake ninja-build pkg-config \
-                libcups2-dev libcupsimage2-dev libpng-dev cups-ppdc
+                libcups2-dev libcupsimage2-dev libpng-dev cups-ppdc libpappl-dev
 # What printing through the installed package needs besides the package.
 DEB_TEST_PACKAGES := cups cups-client ghostscript
 DEB_WORK ?= $(BUILD)-deb
 DEB_NAME = printer-driver-marvik_$$(dpkg-parsechangelog -S Version)_$$(dpkg --print-architecture).deb
+APP_DEB_NAME = marvik-printer-app_$$(dpkg-parsechangelog -S Version)_$$(dpkg --print-architecture).deb
 
 .PHONY: stats all deps build test test-plain test-asan test-tsan demo install format-check fuzz fuzz-deps clean \
         deb deb-test
@@ -85,9 +86,9 @@ deb:
 	tar -cf - --exclude-vcs --exclude='./build*' --exclude='./$(BUILD)' --exclude='./$(DEB_WORK)' . \
 	  | tar -xf - -C $(DEB_WORK)/src
 	cd $(DEB_WORK)/src && DEB_BUILD_OPTIONS="parallel=$(JOBS) $$DEB_BUILD_OPTIONS" dpkg-buildpackage -b -us -uc
-	cp $(DEB_WORK)/$(DEB_NAME) $(BUILD)/
-	lintian --fail-on error $(BUILD)/$(DEB_NAME)
-	@echo "make deb: $(BUILD)/$(DEB_NAME)"
+	cp $(DEB_WORK)/$(DEB_NAME) $(DEB_WORK)/$(APP_DEB_NAME) $(BUILD)/
+	lintian --fail-on error $(BUILD)/$(DEB_NAME) $(BUILD)/$(APP_DEB_NAME)
+	@echo "make deb: $(BUILD)/$(DEB_NAME) $(BUILD)/$(APP_DEB_NAME)"
 
 deb-test: deb
 	@./tools/ensure-packages.sh $(DEB_TEST_PACKAGES)
