@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The printer application as clients meet it: started on a free loopback port
-# with a private directory, its printers' device a socket whose listener is
-# this test. Checks the IPP attributes, compares the device bytes with the
-# CUPS filter's for the same pages, stops it with a job in flight and starts
-# it again, and prints a PDF through a private CUPS scheduler's driverless
-# queue.
+# The printer application as clients meet it, on a free loopback port with a
+# private directory and this test as its printers' device: IPP attributes,
+# device bytes against the filter's, a stop with a job in flight, and a PDF
+# through a private CUPS scheduler's driverless queue. Exit status 77 (skip)
+# when a tool it needs is missing.
 #   printer-app-test.sh APP FILTER PPD MKRASTER PREVIEW SAMPLE_PS CUPSD_SCRIPT WORK
-# Exit status 77 (skipped) when a tool it needs is missing.
 set -euo pipefail
 app=$1 filter=$2 ppd=$3 mkraster=$4 preview=$5 sample=$6 cupsd_script=$7 work=$8
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,14 +13,8 @@ for tool in ipptool python3 cupsd lpadmin gs ps2pdf; do
 done
 rm -rf "$work" && mkdir -p "$work"/{state,pages}
 export MARVIK_PRINTER_APP_DIR=$work/state
-server_pid="" listener_pid=""
-# (timeout passes the TERM on to a listener.)
-cleanup() {
-  kill $listener_pid $server_pid 2>/dev/null || true
-  sleep 0.5 && kill -KILL $server_pid 2>/dev/null || true
-  wait || true
-}
-trap cleanup EXIT
+server_pid="" listener_pid=""  # (timeout passes a TERM on to its listener)
+trap 'kill $listener_pid $server_pid 2>/dev/null || :; sleep 0.5; kill -KILL $server_pid 2>/dev/null || :; wait || :' EXIT
 fail() { echo "FAIL: $*" >&2; tail -n 30 "$work/state/app.log" >&2 || true; exit 1; }
 
 # A printer device: each connection's bytes go to DIR/conn-N.prn, which
