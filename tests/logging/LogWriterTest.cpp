@@ -142,8 +142,10 @@ TEST_F(LogWriterTest, ReloadsTheConfigurationFileWhenItsTimeHasCome) {
   ASSERT_TRUE(manager.config(file.c_str()));
   manager.setAutoUpdate(5);
   std::ofstream(file, std::ios::trunc) << "[app]\nlevel=error\npath=" << dir.path << "\n";
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));  // three cycles: too early
+  EXPECT_EQ(info().level, marvlog::LOG_ALARM);
   fixedSeconds = fixedSeconds + 6;  // the writer's clock, not the test's, decides
-  for (int i = 0; i < 200 && info().level != marvlog::LOG_ERROR; ++i)
+  for (int i = 0; i < 500 && info().level != marvlog::LOG_ERROR; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(info().level, marvlog::LOG_ERROR);
 }
