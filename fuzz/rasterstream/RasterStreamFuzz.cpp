@@ -18,7 +18,7 @@ struct Input {
   static ssize_t Read(void* self, unsigned char* buffer, size_t length) {
     auto* in = static_cast<Input*>(self);
     const size_t n = length < in->size - in->pos ? length : in->size - in->pos;
-    std::memcpy(buffer, in->data + in->pos, n);
+    if (n > 0) std::memcpy(buffer, in->data + in->pos, n);
     in->pos += n;
     return static_cast<ssize_t>(n);
   }

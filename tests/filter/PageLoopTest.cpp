@@ -50,7 +50,7 @@ struct Memory {
   static ssize_t Read(void* self, unsigned char* buffer, std::size_t size) {
     auto& m = *static_cast<Memory*>(self);
     const std::size_t n = std::min({size, m.chunk, m.stream.size() - m.pos});
-    std::memcpy(buffer, m.stream.data() + m.pos, n);
+    if (n > 0) std::memcpy(buffer, m.stream.data() + m.pos, n);
     if ((m.pos += n) >= m.cancelAt) m.canceled = 1;
     return static_cast<ssize_t>(n);
   }
