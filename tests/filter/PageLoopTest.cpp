@@ -135,7 +135,7 @@ TEST(PageLoop, WhiteAndGrayPagesPrintAsTheirBlackTwin) {
     }
   }
   // The encoder is handed white past the width, spare bytes included.
-  Bytes row = Hex("0F 0F AA");
+  Bytes row = Hex("0F 00 AA");
   filter::InvertDots(row.data(), 3, 12, 1);
   EXPECT_EQ(row, Hex("F0 F0 00"));
 }
