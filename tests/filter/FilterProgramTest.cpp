@@ -1,7 +1,10 @@
 // What only the running program shows: its arguments, PPD failures, SIGTERM,
-// the log path in every state, output that fails, and the log's records.
+// the log path in every state, output that fails, the PPD's printer options,
+// the administrator's log settings, and the log's records.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -124,6 +127,79 @@ TEST(FilterProgram, PrintsWhateverStateTheLogPathIsIn) {
     EXPECT_EQ(run.err, "PAGE: 1 1\nPAGE: 2 1\n");
     EXPECT_TRUE(PrintsPages(run.out, {kInch, kInch}));
     EXPECT_EQ(std::system((in + c.check).c_str()), 0) << c.check;
+  }
+}
+
+// The PPD's printer options as a job sets them: a print direction is sent
+// right after the initialising ESC @ and changes nothing else; two passes
+// change only pages at 360 dpi across, which still print every dot.
+TEST(FilterProgram, PrinterOptionsReachThePage) {
+  const PageSpec wide = Page(72, 72, Pattern::kStripes, 360, 180);
+  const struct {
+    const char* options;
+    bool atWide;           // the 360 x 180 page, else the 180 x 180 one
+    const char* inserted;  // after ESC @
+    bool splits;           // the rest of the frame changes too
+  } cases[] = {
+      {"MarvikPrintDirection=Default", false, "", false},
+      {"MarvikPrintDirection=Uni", false, "1B 55 01", false},
+      {"MarvikPrintDirection=Bi", false, "1B 55 00", false},
+      {"MarvikAdjacentDots=TwoPass", false, "", false},
+      {"MarvikAdjacentDots=OnePass", true, "", false},
+      {"MarvikAdjacentDots=TwoPass MarvikPrintDirection=Bi", true, "1B 55 00", true},
+  };
+  Sandbox sandbox;
+  Job jobs[2];
+  Bytes plain[2];
+  for (bool atWide : {false, true}) {
+    jobs[atWide].input = Stream({atWide ? wide : kInch});
+    plain[atWide] = sandbox.Run(jobs[atWide]).out;
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    Job job = jobs[c.atWide];
+    job.args[4] += std::string(" ") + c.options;
+    const Result run = sandbox.Run(job);
+    EXPECT_TRUE(PrintsPages(run.out, {c.atWide ? wide : kInch}));
+    Bytes expected = plain[c.atWide];
+    const Bytes inserted = Hex(c.inserted);
+    expected.insert(expected.begin() + 2, inserted.begin(), inserted.end());
+    EXPECT_EQ(run.out == expected, !c.splits);
+    const Bytes head(expected.begin(), expected.begin() + 2 + static_cast<std::ptrdiff_t>(inserted.size()));
+    EXPECT_EQ(Bytes(run.out.begin(), run.out.begin() + std::min(run.out.size(), head.size())), head);
+  }
+}
+
+// The administrator's log settings, $CUPS_SERVERROOT/rastertomarvik.conf:
+// applied when the file is root's and writable by nobody else (here they turn
+// the job log off), ignored with one DEBUG: line otherwise; no file, no change.
+TEST(FilterProgram, AppliesTheAdministratorsLogSettingsOnlyWhenSafe) {
+  if (::geteuid() != 0) GTEST_SKIP() << "the settings file must be root's";
+  const std::string ignoring = "DEBUG: Ignoring the log settings in [^\n]*/cups/rastertomarvik.conf: ";
+  const struct {
+    const char* plant;  // shell commands; $F is the settings file, written just before
+    std::string err;    // a regular expression
+    bool logs;          // the job log holds the job's lines
+  } cases[] = {
+      {"rm $F", "", true},
+      {"chmod 644 $F", "DEBUG: Applied the log settings in [^\n]*/cups/rastertomarvik.conf\n", false},
+      {"chmod 646 $F", ignoring + "it is writable by group or others\n", true},
+      {"chmod 664 $F", ignoring + "it is writable by group or others\n", true},
+      {"chown 65534 $F", ignoring + "it is not owned by root\n", true},
+      {"mv $F $F.real && ln -s $F.real $F", ignoring + "it is a symbolic link\n", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plant);
+    Sandbox sandbox;
+    WriteFile(sandbox.SettingsFile(), "[Main]\nenable = false\n");
+    ASSERT_EQ(std::system(("F='" + sandbox.SettingsFile() + "' && " + c.plant).c_str()), 0);
+    Job job;
+    job.input = Stream({kInch});
+    const Result run = sandbox.Run(job);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(std::regex_match(run.err, std::regex(c.err + "PAGE: 1 1\n"))) << run.err;
+    EXPECT_TRUE(PrintsPages(run.out, {kInch}));
+    EXPECT_EQ(ReadFile(sandbox.LogPath()).find(" LOG_DEBUG ") != std::string::npos, c.logs);
   }
 }
 

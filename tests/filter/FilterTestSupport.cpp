@@ -152,6 +152,7 @@ Sandbox::Sandbox() {
   ::chmod(dir_.c_str(), 0711);  // an unprivileged filter reaches nothing here but its own /tmp
   ::mkdir(tmp_.c_str(), 0);
   ::chmod(tmp_.c_str(), 01777);
+  ::mkdir((tmp_ + "/cups").c_str(), 0755);
 }
 
 Sandbox::~Sandbox() {
@@ -204,8 +205,11 @@ Result Sandbox::Run(const Job& job) const {
   args.insert(args.end(), job.args.begin(), job.args.end());
   if (job.inputAsFile) args.push_back("/proc/self/fd/" + std::to_string(file));
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "PPD=", 4) != 0) env.emplace_back(*e);
+    if (std::strncmp(*e, "PPD=", 4) != 0 && std::strncmp(*e, "CUPS_SERVERROOT=", 16) != 0)
+      env.emplace_back(*e);
   }
+  // Log settings from the sandbox only, never from the machine's /etc/cups.
+  env.push_back("CUPS_SERVERROOT=" + (privateTmp ? std::string("/tmp") : tmp_) + "/cups");
   if (job.ppd)
     env.push_back("PPD=" + (job.ppdPath.empty() ? "/proc/self/fd/" + std::to_string(ppd) : job.ppdPath));
   std::vector<char*> argv, envp;

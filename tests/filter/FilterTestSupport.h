@@ -78,6 +78,9 @@ class Sandbox {
   const std::string& Tmp() const { return tmp_; }
   // The job log of a run with TmpMode::kAny, seen from here.
   std::string LogPath() const;
+  // The administrator's log settings file in the runs' $CUPS_SERVERROOT, a
+  // folder of the sandbox, seen from here; absent unless a test writes it.
+  std::string SettingsFile() const { return tmp_ + "/cups/rastertomarvik.conf"; }
   Result Run(const Job& job) const;
 
  private:
