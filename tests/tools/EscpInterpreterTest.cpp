@@ -35,10 +35,10 @@ struct KeepingSink : preview::PageSink {
 };
 
 preview::RunResult RunBytes(const std::string& hex, KeepingSink& sink, Head head = Head::kPins24,
-                            bool lenient = false, preview::Limits limits = {}) {
+                            bool lenient = false, preview::Limits limits = {}, bool impact = false) {
   const Bytes bytes = Hex(hex);
   preview::InterpreterOptions options;
-  options.head = head, options.lenient = lenient, options.limits = limits;
+  options.head = head, options.lenient = lenient, options.limits = limits, options.impact = impact;
   return preview::Interpret(bytes.data(), bytes.size(), options, sink);
 }
 
@@ -57,10 +57,18 @@ TEST(EscpInterpreter, DotsLandWhereTheCommandsPutTheHead) {
       {"1B 24 01 00 0A" + top, "1 dots at 360x360 dpi, bbox x 0..0, y 60..60"},  // LF: 1/6 in, to the margin
       {"1B 2A 20 02 00 80 00 00 80 00 00", "2 dots at 360x360 dpi, bbox x 0..6, y 0..0"},  // mode 32: 60 dpi
       {"1B 2A 26 02 00 80 00 00 80 00 00", "2 dots at 360x360 dpi, bbox x 0..4, y 0..0"},  // mode 38: 90 dpi
+      // A head without adjacent dots at 360 dpi (ESC * 40) skips a pin that
+      // fired one column before, and fires it again in the next; a move back,
+      // a feed or another mode gives the pin its time.
+      {"1B 2A 28 03 00 80 00 00 80 00 00 80 00 00", "2 dots at 360x360 dpi, bbox x 0..2, y 0..0 px"},
+      {"1B 2A 28 03 00 80 00 00 80 00 00 80 00 00", ", 1 dots dropped by the impact head"},
+      {"1B 2A 28 01 00 80 00 00 1B 24 00 00 1B 2A 28 02 00 00 00 00 80 00 00", ", 0 dots dropped"},
+      {"1B 2A 28 01 00 80 00 00 1B 4A 01 1B 2A 28 01 00 80 00 00", ", 0 dots dropped"},
+      {"1B 2A 27 02 00 80 00 00 80 00 00", ", 0 dots dropped"},
   };
   for (const auto& c : cases) {
     KeepingSink sink;
-    const preview::RunResult result = RunBytes(c.first, sink);
+    const preview::RunResult result = RunBytes(c.first, sink, Head::kPins24, false, {}, true);
     ASSERT_TRUE(result.ok()) << c.first << ": " << result.message;
     EXPECT_NE(sink.texts.at(0).find(c.second), std::string::npos) << c.first << ": " << sink.texts[0];
   }

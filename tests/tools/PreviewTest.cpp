@@ -74,12 +74,15 @@ TEST(PreviewCommandLine, OptionsAndTheirRefusals) {
     if (!c.ok) continue;
     EXPECT_EQ(line.session.pngPrefix, c.prefix) << args;
     EXPECT_EQ(line.session.resolution.x * 10000 + line.session.resolution.y, c.x * 10000 + c.y) << args;
+    EXPECT_EQ(line.session.dotDiameterMm, 0.2) << args;  // a 24-pin head's dots
   }
   preview::CommandLine nine;
   std::string error;
-  ASSERT_TRUE(preview::ParseCommandLine({"--pins", "9", "--lenient"}, &nine, &error));
+  ASSERT_TRUE(preview::ParseCommandLine({"--pins", "9", "--lenient", "--impact"}, &nine, &error));
   EXPECT_EQ(nine.interpreter.head, preview::Head::kPins9);
   EXPECT_TRUE(nine.interpreter.lenient);
+  EXPECT_TRUE(nine.interpreter.impact);
+  EXPECT_EQ(nine.session.dotDiameterMm, 0.3);
 }
 
 TEST(PreviewPng, DotsBlackOnWhiteCutAtTheEdgeAndFailuresReported) {
@@ -92,6 +95,15 @@ TEST(PreviewPng, DotsBlackOnWhiteCutAtTheEdgeAndFailuresReported) {
   const std::vector<uint8_t> gray = ReadPng(dir.File("page.png"), PNG_FORMAT_GRAY, &width, &height);
   ASSERT_EQ(width * 100 + height, 1005u);  // (20, 1) lies outside and is cut off
   for (uint32_t i = 0; i < gray.size(); ++i) EXPECT_EQ(gray[i], canvas.Get(i % 10, i / 10) ? 0 : 255) << i;
+  // As the round 0.3 mm dots of a 9-pin head, 2.1 pixels at 180 dpi: a dot
+  // and its four neighbours.
+  ASSERT_TRUE(preview::WritePng(dir.File("round.png"), canvas, 10, 5, &error, 0.3)) << error;
+  const std::vector<uint8_t> round = ReadPng(dir.File("round.png"), PNG_FORMAT_GRAY, &width, &height);
+  for (int x = 0, y = 0, i = 0; i < static_cast<int>(round.size()); ++i, x = i % 10, y = i / 10) {
+    const bool inked = canvas.Get(x, y) || canvas.Get(x - 1, y) || canvas.Get(x + 1, y) ||
+                       canvas.Get(x, y - 1) || canvas.Get(x, y + 1);
+    EXPECT_EQ(round[static_cast<size_t>(i)], inked ? 0 : 255) << i;
+  }
   EXPECT_FALSE(preview::WritePng("/nonexistent-dir/page.png", canvas, 10, 10, &error));
   EXPECT_NE(error.find("/nonexistent-dir/page.png"), std::string::npos);
   EXPECT_FALSE(preview::WritePng(dir.File("never.png"), canvas, 0, 10, &error));
