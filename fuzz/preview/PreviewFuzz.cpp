@@ -1,6 +1,7 @@
 // Arbitrary bytes through the printer-stream interpreter. The first byte
-// picks the head, lenient mode and the render resolution; the rest is the
-// stream. Every page is also described, as the tool does.
+// picks the head, lenient mode, the render resolution and the impact
+// emulation; the rest is the stream. Every page is also described, as the
+// tool does.
 #include <cstddef>
 #include <cstdint>
 
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InterpreterOptions options;
   options.head = (data[0] & 1) ? Head::kPins9 : Head::kPins24;
   options.lenient = (data[0] & 2) != 0;
+  options.impact = (data[0] & 0x10) != 0;
   // Small bounds keep each input fast; the limit paths are what matter here.
   options.limits.maxPages = 64;
   options.limits.maxPageHeightInches = 40;
