@@ -1,5 +1,5 @@
 // The administrator's settings for the job log: a logging configuration
-// text in CUPS's server root, applied after the log is started.
+// text in CUPS's server root, applied before the log manager starts.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +27,7 @@ enum class LogSettingsRead { kAbsent, kRead, kIgnored };
 // that was checked. kIgnored comes with the reason in *reason.
 LogSettingsRead ReadLogSettings(const std::string& path, std::string* text, std::string* reason);
 
-// Applies the settings file to the started job log with the logging
+// Applies the settings file to the job log with the logging
 // library's configuration text, or, when the file is there but not safe,
 // says once on `status` why it was ignored. Without the file nothing happens.
 void ApplyAdminLogSettings(std::FILE* status);

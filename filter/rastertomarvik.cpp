@@ -38,9 +38,8 @@ int main(int argc, char* argv[]) {
   // cancelled in that time must end by the cancel rule (status 1, nothing
   // printed), not be killed by SIGTERM's default action.
   InstallSignalHandlers();
-  PrepareJobLog();
   std::setbuf(stderr, nullptr);
-  ApplyAdminLogSettings(stderr);
+  PrepareJobLog(stderr);
 
   if (argc < 6 || argc > 7) return 1;
   JobInput input;
