@@ -47,31 +47,26 @@ std::vector<uint8_t> ReadPng(const std::string& path, uint32_t format, uint32_t*
 TEST(PreviewCommandLine, OptionsAndTheirRefusals) {
   struct Case {
     std::vector<std::string> args;
-    bool ok;
-    const char* prefix = "";
+    const char* prefix;  // none: refused
     int32_t x = 0, y = 0;
   };
   const Case cases[] = {
-      {{}, true, "preview-page", 360, 360},
-      {{"job.prn"}, true, "job-page", 360, 360},
-      {{"dir.v1/job"}, true, "dir.v1/job-page", 360, 360},
-      {{"-r", "180x360", "-o", "out/p", "job.prn"}, true, "out/p", 180, 360},
-      {{"--resolution", "90", "--no-png", "-"}, true, "", 90, 90},
-      {{"--compare", "a.ras", "x.prn"}, true, "", 360, 360},
-      {{"--compare", "a.ras", "-o", "cmp", "x.prn"}, true, "cmp", 360, 360},
-      {{"-r", "2000"}, false},
-      {{"-r", "180x"}, false},
-      {{"--pins", "18"}, false},
-      {{"--compare"}, false},
-      {{"--frobnicate"}, false},
-      {{"a.prn", "b.prn"}, false},
+      {{}, "preview-page", 360, 360},
+      {{"job.prn"}, "job-page", 360, 360},
+      {{"dir.v1/job"}, "dir.v1/job-page", 360, 360},
+      {{"-r", "180x360", "-o", "out/p", "job.prn"}, "out/p", 180, 360},
+      {{"--resolution", "90", "--no-png", "-"}, "", 90, 90},
+      {{"--compare", "a.ras", "-o", "cmp", "x.prn"}, "cmp", 360, 360},
+      {{"-r", "2000"}, nullptr},
+      {{"--pins", "18"}, nullptr},
+      {{"a.prn", "b.prn"}, nullptr},
   };
   for (const Case& c : cases) {
     preview::CommandLine line;
     std::string error;
     const std::string args = testing::PrintToString(c.args);
-    ASSERT_EQ(preview::ParseCommandLine(c.args, &line, &error), c.ok) << args << error;
-    if (!c.ok) continue;
+    ASSERT_EQ(preview::ParseCommandLine(c.args, &line, &error), c.prefix != nullptr) << args << error;
+    if (c.prefix == nullptr) continue;
     EXPECT_EQ(line.session.pngPrefix, c.prefix) << args;
     EXPECT_EQ(line.session.resolution.x * 10000 + line.session.resolution.y, c.x * 10000 + c.y) << args;
     EXPECT_EQ(line.session.dotDiameterMm, 0.2) << args;  // a 24-pin head's dots
@@ -85,29 +80,22 @@ TEST(PreviewCommandLine, OptionsAndTheirRefusals) {
   EXPECT_EQ(nine.session.dotDiameterMm, 0.3);
 }
 
-TEST(PreviewPng, DotsBlackOnWhiteCutAtTheEdgeAndFailuresReported) {
+TEST(PreviewPng, RoundDotsCutAtTheEdge) {
   ScratchDir dir;
   preview::DotCanvas canvas({180, 180}, 1000, 1000, 1 << 20);
   for (auto dot : {std::make_pair(0, 0), {9, 2}, {3, 4}, {20, 1}}) canvas.Set(dot.first, dot.second);
-  std::string error;
-  ASSERT_TRUE(preview::WritePng(dir.File("page.png"), canvas, 10, 5, &error)) << error;
-  uint32_t width = 0, height = 0;
-  const std::vector<uint8_t> gray = ReadPng(dir.File("page.png"), PNG_FORMAT_GRAY, &width, &height);
-  ASSERT_EQ(width * 100 + height, 1005u);  // (20, 1) lies outside and is cut off
-  for (uint32_t i = 0; i < gray.size(); ++i) EXPECT_EQ(gray[i], canvas.Get(i % 10, i / 10) ? 0 : 255) << i;
   // As the round 0.3 mm dots of a 9-pin head, 2.1 pixels at 180 dpi: a dot
-  // and its four neighbours.
+  // and its four neighbours. (20, 1) lies outside and is cut off.
+  std::string error;
   ASSERT_TRUE(preview::WritePng(dir.File("round.png"), canvas, 10, 5, &error, 0.3)) << error;
+  uint32_t width = 0, height = 0;
   const std::vector<uint8_t> round = ReadPng(dir.File("round.png"), PNG_FORMAT_GRAY, &width, &height);
+  ASSERT_EQ(width * 100 + height, 1005u);
   for (int x = 0, y = 0, i = 0; i < static_cast<int>(round.size()); ++i, x = i % 10, y = i / 10) {
     const bool inked = canvas.Get(x, y) || canvas.Get(x - 1, y) || canvas.Get(x + 1, y) ||
                        canvas.Get(x, y - 1) || canvas.Get(x, y + 1);
     EXPECT_EQ(round[static_cast<size_t>(i)], inked ? 0 : 255) << i;
   }
-  EXPECT_FALSE(preview::WritePng("/nonexistent-dir/page.png", canvas, 10, 10, &error));
-  EXPECT_NE(error.find("/nonexistent-dir/page.png"), std::string::npos);
-  EXPECT_FALSE(preview::WritePng(dir.File("never.png"), canvas, 0, 10, &error));
-  EXPECT_NE(error.find("out of range"), std::string::npos);
 }
 
 TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
@@ -116,27 +104,21 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
   ScratchDir dir;
   std::vector<uint8_t> bytes;
   std::string error;
-  auto write = [&](const std::string& name, raster::Pattern pattern, unsigned bits, unsigned space, int pages,
-                   long long keep) {
+  auto write = [&](const std::string& name, raster::Pattern pattern, unsigned space, size_t pages) {
     raster::StreamSpec request;
-    request.pages.resize(static_cast<size_t>(pages));
+    request.pages.resize(pages);
     for (raster::PageSpec& spec : request.pages) {
-      spec.widthPoints = 40;
-      spec.heightPoints = 30;
-      spec.pattern = pattern, spec.bitsPerColor = bits, spec.colorSpace = space;
+      spec.widthPoints = 40, spec.heightPoints = 30, spec.pattern = pattern, spec.colorSpace = space;
     }
-    request.keepBytes = keep;
     ASSERT_TRUE(raster::BuildRasterStream(request, bytes, error)) << error;
     std::ofstream(dir.File(name), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   };
-  write("k.ras", raster::Pattern::kChecker, 1, CUPS_CSPACE_K, 1, -1);
-  write("w.ras", raster::Pattern::kChecker, 1, CUPS_CSPACE_W, 1, -1);
-  write("sw.ras", raster::Pattern::kChecker, 1, CUPS_CSPACE_SW, 1, -1);
-  write("other.ras", raster::Pattern::kStripes, 1, CUPS_CSPACE_K, 1, -1);
-  write("twice.ras", raster::Pattern::kChecker, 1, CUPS_CSPACE_K, 2, -1);
-  write("gray.ras", raster::Pattern::kChecker, 8, CUPS_CSPACE_K, 1, -1);
-  write("cut.ras", raster::Pattern::kChecker, 1, CUPS_CSPACE_K, 1, 2000);
+  write("k.ras", raster::Pattern::kChecker, CUPS_CSPACE_K, 1);
+  write("w.ras", raster::Pattern::kChecker, CUPS_CSPACE_W, 1);
+  write("sw.ras", raster::Pattern::kChecker, CUPS_CSPACE_SW, 1);
+  write("other.ras", raster::Pattern::kStripes, CUPS_CSPACE_K, 1);
+  write("twice.ras", raster::Pattern::kChecker, CUPS_CSPACE_K, 2);
   preview::RasterPages pages;
   preview::RasterPage page;
   ASSERT_TRUE(pages.Open(dir.File("k.ras"), &error));
@@ -149,7 +131,7 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
     const char* raster;  // none: 90 dpi pictures 8.5 in wide, as long as the page length or 11 in
     const char* says;
     bool identical;
-    uint32_t width, height;  // of page 1's picture; 0 when none
+    uint32_t width, height;  // of page 1's picture
   };
   for (const Case& c :
        {Case{"w.ras", "compare with raster page 1 (100x75 px at 180x180 dpi): 0 missing, 0 extra", true, 100,
@@ -157,8 +139,6 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
         Case{"sw.ras", ": 0 missing, 0 extra", true, 100, 75},
         Case{"other.ras", "first differing rows: 0 (", false, 100, 75},
         Case{"twice.ras", "raster page 2 was not printed", false, 100, 75},
-        Case{"gray.ras", "gray.ras, page 1: raster page has 8 bits per pixel", true, 0, 0},
-        Case{"cut.ras", "raster page ends inside its bitmap", true, 0, 0},
         Case{"",
              "page 1: 944 dots (2784 struck twice) at 90x90 dpi, bbox x 0..49, y 0..37 px (0.00..0.56 "
              "in across, 0.00..0.42 in down), page length FS C 150/360 (0.42 in)",
@@ -171,9 +151,8 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
     preview::PreviewSession session(options, out);
     ASSERT_TRUE(session.Open(&error)) << error;
     const Bytes& bytes = *c.raster != '\0' ? stream : noLength;
-    const bool ran = preview::Interpret(bytes.data(), bytes.size(), {}, session).ok();
+    EXPECT_TRUE(preview::Interpret(bytes.data(), bytes.size(), {}, session).ok()) << c.raster;
     session.Finish();
-    EXPECT_EQ(ran, c.width != 0) << c.raster;
     EXPECT_EQ(session.identical(), c.identical) << c.raster;
     EXPECT_NE((out.str() + session.error()).find(c.says), std::string::npos) << out.str() << session.error();
     uint32_t width = 0, height = 0;
@@ -183,21 +162,6 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
   uint32_t width = 0, height = 0;
   EXPECT_FALSE(ReadPng(dir.File("p-2.png"), PNG_FORMAT_GRAY, &width, &height).empty());
   EXPECT_EQ(height, 990u);
-  // The difference picture: black where both have a dot, red where the
-  // raster's dot is missing, blue for an extra dot.
-  const std::vector<uint8_t> rgb =
-      ReadPng(dir.File("pother.ras-1-diff.png"), PNG_FORMAT_RGB, &width, &height);
-  ASSERT_EQ(width * 1000 + height, 100075u);
-  auto at = [&](uint32_t x, uint32_t y) {
-    return std::vector<int>(&rgb[(y * 100 + x) * 3], &rgb[(y * 100 + x) * 3 + 3]);
-  };
-  EXPECT_EQ(at(16, 0), (std::vector<int>{0, 0, 0}));
-  EXPECT_EQ(at(0, 0), (std::vector<int>{230, 0, 0}));
-  EXPECT_EQ(at(16, 10), (std::vector<int>{0, 80, 230}));
-  EXPECT_EQ(at(0, 10), (std::vector<int>{255, 255, 255}));
-  preview::RasterPages missing;
-  EXPECT_FALSE(missing.Open(dir.File("none.ras"), &error));
-  EXPECT_NE(error.find("none.ras"), std::string::npos);
 }
 
 }  // namespace
