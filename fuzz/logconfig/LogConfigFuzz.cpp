@@ -1,6 +1,5 @@
-// Feeds arbitrary bytes to the logging configuration parser by applying
-// them to a fresh manager, as a text and as a reload (never started, so
-// nothing is written).
+// Arbitrary bytes as a fresh manager's configuration text and reload (never
+// started, so nothing is written).
 #include <cstddef>
 #include <cstdint>
 #include <string>

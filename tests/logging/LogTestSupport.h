@@ -1,5 +1,4 @@
-// Shared pieces of the logging tests: a private directory, file reading, and
-// a started manager whose clock and thread id the test sets.
+// Shared pieces of the logging tests: a private directory, file reading, a started manager.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,19 +10,16 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "logging/LogManager.h"
 
 namespace marvik::test {
 
-// A directory under base (when writable), TMPDIR or /tmp, removed with its
-// contents at the end.
+// A directory under base (when writable) or /tmp, removed with its contents.
 struct TempDir {
-  explicit TempDir(const char* base = nullptr) {
-    if (base == nullptr || access(base, W_OK) != 0) base = getenv("TMPDIR");
-    path = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/marvlog-test-XXXXXX";
+  explicit TempDir(const char* base = "/tmp") {
+    path = std::string(access(base, W_OK) == 0 ? base : "/tmp") + "/marvlog-test-XXXXXX";
     if (mkdtemp(&path[0]) == nullptr) path.clear();
   }
   ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
@@ -37,7 +33,6 @@ inline std::string readFile(const std::string& path) {
   return out.str();
 }
 
-// The lines of a log file, each without its CR LF.
 inline std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
   for (size_t start = 0, at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
@@ -47,16 +42,10 @@ inline std::vector<std::string> splitLines(const std::string& text) {
 
 inline std::string describe(const marvlog::LoggerInfo& l) {
   std::ostringstream out;
-  out << "key=" << l.key << " name=" << l.name << " path=" << l.path << " level=" << l.level
-      << " display=" << l.display << " outfile=" << l.outfile << " monthdir=" << l.monthdir
-      << " limitsize=" << l.limitsize << " enable=" << l.enable << " fileline=" << l.fileline
-      << " reserve=" << l.reserveTime;
+  out << l.key << " " << l.name << " " << l.path << " level=" << l.level << " display=" << l.display
+      << " outfile=" << l.outfile << " monthdir=" << l.monthdir << " size=" << l.limitsize
+      << " enable=" << l.enable << " fileline=" << l.fileline << " reserve=" << l.reserveTime;
   return out.str();
-}
-
-inline void setZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
 }
 
 inline int64_t utc(int year, int month, int day, int hour, int minute, int second) {
@@ -66,15 +55,17 @@ inline int64_t utc(int year, int month, int day, int hour, int minute, int secon
 
 inline std::atomic<int64_t> fixedSeconds{0};
 inline std::atomic<uint32_t> fixedMicros{0};
-inline std::atomic<uint32_t> fixedThread{4567};
+inline std::atomic<uint32_t> fixedThread{0};
 
-// A started manager with logger "app" (id 1) writing to a private directory
-// at every level, the main logger off; records carry the fixed clock and
-// thread id above. Local time is UTC unless a test sets another zone.
+// A started manager with logger "app" (id 1) logging every level to a private directory, the main
+// logger off; records carry the fixed clock and thread id above, local time is UTC unless TZ is set.
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setZone("UTC0");
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    fixedMicros = 0;
+    fixedThread = 4567;
     manager.setClock([] { return marvlog::detail::WallTime{fixedSeconds, fixedMicros}; });
     manager.setThreadIdSource([] { return fixedThread.load(); });
     manager.enableLogger(0, false);
