@@ -1,7 +1,6 @@
-// Replays fuzz inputs without libFuzzer: every regular file named on the
-// command line, or lying directly in a named directory, goes once through
-// LLVMFuzzerTestOneInput, so the ordinary test run (with the build's
-// sanitizers) exercises the seed corpora.
+// Replays fuzz inputs without libFuzzer: each file named, or directly in a
+// named directory, goes once through LLVMFuzzerTestOneInput, so the ordinary
+// test run (with the build's sanitizers) exercises the seed corpora.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,5 @@
-// What only the running program shows: its arguments, PPD failures, SIGTERM,
-// the log path in every state, output that fails, the PPD's printer options,
-// the administrator's log settings, and the log's records.
+// What only the running program shows: arguments, PPD failures, the log path
+// in every state, failing output, printer options, log settings, log records.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -25,15 +24,14 @@ TEST(FilterProgram, StartsAsCupsRunsIt) {
     void (*change)(Job&);
     int status;
     const char* err;  // a regular expression
-    bool prints;
     double minSeconds;
   } cases[] = {
-      {"5 entries", [](Job& j) { j.args.pop_back(); }, 1, "", false, 0},
-      {"8 entries", [](Job& j) { j.args.resize(7, "x"); }, 1, "", false, 0},
-      {"raster as argument 6", [](Job& j) { j.inputAsFile = true; }, 0, "PAGE: 1 1\n", true, 0},
-      {"missing input file", [](Job& j) { j.args.push_back("/nonexistent/job.ras"); }, 1, "", false, 1.0},
-      {"PPD unset", [](Job& j) { j.ppd = false; }, 1, "DEBUG: [^\n]+ on line [0-9]+\\.\n", false, 0},
-      {"not a PPD", [](Job& j) { j.ppdPath = "/etc/passwd"; }, 1, "DEBUG: [^\n]+ on line 1\\.\n", false, 0},
+      {"5 entries", [](Job& j) { j.args.pop_back(); }, 1, "", 0},
+      {"8 entries", [](Job& j) { j.args.resize(7, "x"); }, 1, "", 0},
+      {"raster as argument 6", [](Job& j) { j.inputAsFile = true; }, 0, "PAGE: 1 1\n", 0},
+      {"missing input file", [](Job& j) { j.args.push_back("/nonexistent/job.ras"); }, 1, "", 1.0},
+      {"PPD unset", [](Job& j) { j.ppd = false; }, 1, "DEBUG: [^\n]+ on line [0-9]+\\.\n", 0},
+      {"not a PPD", [](Job& j) { j.ppdPath = "/etc/passwd"; }, 1, "DEBUG: [^\n]+ on line 1\\.\n", 0},
   };
   Sandbox sandbox;
   for (const auto& c : cases) {
@@ -45,26 +43,10 @@ TEST(FilterProgram, StartsAsCupsRunsIt) {
     const Result run = sandbox.Run(job);
     EXPECT_EQ(run.status, c.status);
     EXPECT_TRUE(std::regex_match(run.err, std::regex(c.err))) << run.err;
-    EXPECT_TRUE(c.prints ? PrintsPages(run.out, {kInch}) : run.out.empty());
+    EXPECT_TRUE(c.status == 0 ? PrintsPages(run.out, {kInch}) : run.out.empty());
     EXPECT_GE(run.seconds, c.minSeconds);
     EXPECT_EQ(ReadFile(sandbox.LogPath()).find("STALE"), std::string::npos) << "the log is emptied first";
   }
-}
-
-TEST(FilterProgram, SigtermEndsTheJobAfterThePageInHand) {
-  Sandbox sandbox;
-  Job job;
-  job.input = Stream({kInch, kInch, kInch});
-  job.sigterm = SigtermAt::kStart;  // nothing counted: status 1
-  Result run = sandbox.Run(job);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.out.empty());
-  EXPECT_EQ(run.err, "");
-  job.sigterm = SigtermAt::kPageTwo;  // page 2 is finished, page 3 never read
-  run = sandbox.Run(job);
-  EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(PrintsPages(run.out, {kInch, kInch}));
-  EXPECT_EQ(run.err, "PAGE: 1 1\nPAGE: 2 1\n");
 }
 
 TEST(FilterProgram, AJobThatCannotBeDeliveredFailsWithTheReason) {
@@ -126,9 +108,8 @@ TEST(FilterProgram, PrintsWhateverStateTheLogPathIsIn) {
   }
 }
 
-// The PPD's printer options as a job sets them: a print direction is sent
-// right after the initialising ESC @ and changes nothing else; two passes
-// change only pages at 360 dpi across, which still print every dot.
+// A print direction is sent right after ESC @ and changes nothing else; two
+// passes change only pages at 360 dpi across, which still print every dot.
 TEST(FilterProgram, PrinterOptionsReachThePage) {
   const PageSpec wide = Page(72, 72, Pattern::kStripes, 360, 180);
   const struct {
@@ -156,19 +137,17 @@ TEST(FilterProgram, PrinterOptionsReachThePage) {
     Job job = jobs[c.atWide];
     job.args[4] += std::string(" ") + c.options;
     const Result run = sandbox.Run(job);
-    EXPECT_TRUE(PrintsPages(run.out, {c.atWide ? wide : kInch}));
+    ASSERT_TRUE(PrintsPages(run.out, {c.atWide ? wide : kInch}));
     Bytes expected = plain[c.atWide];
     const Bytes inserted = Hex(c.inserted);
     expected.insert(expected.begin() + 2, inserted.begin(), inserted.end());
     EXPECT_EQ(run.out == expected, !c.splits);
-    const Bytes head(expected.begin(), expected.begin() + 2 + static_cast<std::ptrdiff_t>(inserted.size()));
-    EXPECT_EQ(Bytes(run.out.begin(), run.out.begin() + std::min(run.out.size(), head.size())), head);
+    EXPECT_TRUE(std::equal(inserted.begin(), inserted.end(), run.out.begin() + 2));
   }
 }
 
-// The administrator's log settings, $CUPS_SERVERROOT/rastertomarvik.conf:
-// applied when the file is root's and writable by nobody else (here they turn
-// the job log off), ignored with one DEBUG: line otherwise; no file, no change.
+// $CUPS_SERVERROOT/rastertomarvik.conf (here: the log off) is applied when
+// root's and writable by nobody else, else ignored with one DEBUG: line.
 TEST(FilterProgram, AppliesTheAdministratorsLogSettingsOnlyWhenSafe) {
   if (::geteuid() != 0) GTEST_SKIP() << "the settings file must be root's";
   const std::string ignoring = "DEBUG: Ignoring the log settings in [^\n]*/cups/rastertomarvik.conf: ";
@@ -202,29 +181,14 @@ TEST(FilterProgram, AppliesTheAdministratorsLogSettingsOnlyWhenSafe) {
 
 TEST(FilterProgram, LogsTheRecordsOfThisJobOnly) {
   PageSpec page = Page(150, 792, Pattern::kStripes, 360, 360, "NumCopies=3"), unnamed = page;
-  unnamed.overrides.emplace_back("cupsPageSizeName", "@unterminated");  // 64 bytes, no NUL: 64 are logged
+  unnamed.overrides.emplace_back("cupsPageSizeName", "@unterminated");
   Sandbox sandbox;
-  WriteFile(sandbox.LogPath(), "STALE line of an earlier job\r\n");
   Job job;
   job.input = Stream({page, unnamed});
   ASSERT_EQ(sandbox.Run(job).status, 0);
-
-  // Every record: date, time with milliseconds, [thread id], level, message,
-  // " file:line", CR LF. The dump's texts end in their own line feed, so
-  // the suffix of those records opens the next line of the file.
   const std::string log = ReadFile(sandbox.LogPath());
-  const std::regex record(
-      R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[\d+\] LOG_[A-Z]+ ([^\n]*\n rastertomarvik|[^\n]* [\w.]+):\d+)");
-  std::size_t records = 0;
-  for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
-       start = end + 2, ++records) {
-    EXPECT_TRUE(std::regex_match(log.substr(start, end - start), record)) << log.substr(start, end - start);
-  }
-  EXPECT_EQ(log.size(), log.rfind("\r\n") + 2) << "the log ends inside a record";
-  EXPECT_GT(records, 40u);
-  EXPECT_EQ(log.find("STALE"), std::string::npos);
-  EXPECT_EQ(log.find("reading pages"), std::string::npos);
-  // The dump of both pages, in order, each text ending in its line feed.
+  // The dump of both pages, in order, each text ending in its line feed; the
+  // unterminated name is logged in full.
   const std::string dump =
       "StartPage...|cupsPageSizeName = Letter|Duplex = 0|HWResolution = [ 360 360 ]|"
       "ImagingBoundingBox = [ 0 0 150 792 ]|Margins = [ 0 0 ]|ManualFeed = 0|MediaPosition = 0|NumCopies = 3|"

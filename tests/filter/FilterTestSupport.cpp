@@ -16,6 +16,7 @@
 #include <iterator>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "tools/preview/EscpInterpreter.h"
 #include "tools/preview/PageCompare.h"
@@ -66,31 +67,6 @@ bool PrivateTmp(const char* host, bool readOnly) {
          (!readOnly || ::mount(nullptr, "/tmp", nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
 }
 
-void WriteAll(int fd, const unsigned char* data, std::size_t size) {
-  for (ssize_t n; size > 0 && (n = ::write(fd, data, size)) > 0;
-       data += n, size -= static_cast<std::size_t>(n)) {
-  }
-}
-
-// Polls `done` every 2 ms for at most 20 s.
-template <typename Done>
-bool WaitUntil(Done done) {
-  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-       std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
-    if (done()) return true;
-  }
-  return false;
-}
-
-// Whether `pid` catches SIGTERM: the filter installs its handler first of all.
-bool CatchesSigterm(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line) && line.rfind("SigCgt:", 0) != 0) {
-  }
-  return line.size() > 7 && (std::strtoull(line.c_str() + 7, nullptr, 16) >> (SIGTERM - 1)) & 1;
-}
-
 }  // namespace
 
 Bytes Hex(const std::string& text) {
@@ -103,11 +79,8 @@ Bytes Hex(const std::string& text) {
 PageSpec Page(unsigned widthPoints, unsigned heightPoints, raster::Pattern pattern, unsigned xdpi,
               unsigned ydpi, const std::string& overrides) {
   PageSpec page;
-  page.widthPoints = widthPoints;
-  page.heightPoints = heightPoints;
-  page.pattern = pattern;
-  page.xdpi = xdpi;
-  page.ydpi = ydpi;
+  std::tie(page.widthPoints, page.heightPoints, page.pattern, page.xdpi, page.ydpi) =
+      std::tie(widthPoints, heightPoints, pattern, xdpi, ydpi);
   std::istringstream in(overrides);
   for (std::string pair; in >> pair;)
     page.overrides.emplace_back(pair.substr(0, pair.find('=')), pair.substr(pair.find('=') + 1));
@@ -178,7 +151,6 @@ std::string Sandbox::LogPath() const {
 }
 
 Result Sandbox::Run(const Job& job) const {
-  ::signal(SIGPIPE, SIG_IGN);  // feeding a filter that stopped reading must not end the test
   const bool privateTmp = job.tmp != TmpMode::kAny || WhyNoPrivateTmp().empty();
   // The filter and its PPD may lie under /tmp, which a private /tmp hides:
   // the child gets them as descriptors, the PPD by its /proc/self/fd name.
@@ -186,13 +158,9 @@ Result Sandbox::Run(const Job& job) const {
             ppd = ::open(MARVIK_TEST_PPD, O_RDONLY);
   const std::string inPath = dir_ + "/stdin", outPath = dir_ + "/stdout", errPath = dir_ + "/stderr";
   WriteFile(inPath, std::string(job.input.begin(), job.input.end()));
-  const int file = ::open(inPath.c_str(), O_RDONLY);
-  int input[2] = {-1, -1}, output = -1, reader[2] = {-1, -1};
-  if (job.sigterm == SigtermAt::kNever) {
-    input[0] = ::open(job.inputAsFile ? "/dev/null" : inPath.c_str(), O_RDONLY | O_CLOEXEC);
-  } else if (::pipe2(input, O_CLOEXEC) != 0) {
-    return {};
-  }
+  const int file = ::open(inPath.c_str(), O_RDONLY),
+            input = ::open(job.inputAsFile ? "/dev/null" : inPath.c_str(), O_RDONLY | O_CLOEXEC);
+  int output = -1, reader[2] = {-1, -1};
   if (job.output == OutputMode::kFile)
     output = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (job.output == OutputMode::kDevFull) output = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
@@ -224,31 +192,20 @@ Result Sandbox::Run(const Job& job) const {
     if (privateTmp && !PrivateTmp(tmp_.c_str(), job.tmp == TmpMode::kPrivateReadOnly)) _exit(126);
     if (job.asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
       _exit(126);
-    ::dup2(input[0], 0);
+    ::dup2(input, 0);
     output >= 0 ? ::dup2(output, 1) : ::close(1);
     ::dup2(error, 2);
     ::signal(SIGPIPE, SIG_DFL);  // the filter must cope with a vanished reader itself
-    ::signal(SIGTERM, SIG_DFL);
-    ::umask(077);  // the filter sets the mask its log is made with itself
+    ::umask(077);                // the filter sets the mask its log is made with itself
     ::fexecve(binary, argv.data(), envp.data());
     _exit(127);
   }
-  for (int fd : {binary, ppd, file, input[0], output, error}) ::close(fd);
-  if (input[1] >= 0) {  // the sync word, then header and bitmap of each of three pages
-    const std::size_t page = (job.input.size() - 4) / 3;
-    const std::size_t split = job.sigterm == SigtermAt::kStart ? 4 : 4 + page + page / 2;
-    WriteAll(input[1], job.input.data(), split);
-    if (job.sigterm == SigtermAt::kStart ? WaitUntil([pid] { return CatchesSigterm(pid); }) : WaitUntil([&] {
-          return ReadFile(errPath).find("PAGE: 2") != std::string::npos;
-        })) {
-      ::kill(pid, SIGTERM);
-    }
-    WriteAll(input[1], job.input.data() + split, job.input.size() - split);
-    ::close(input[1]);
-  }
+  for (int fd : {binary, ppd, file, input, output, error}) ::close(fd);
   Result result;
-  int status = 0;
-  if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; })) {
+  int status = 0, polls = 0;  // every 2 ms for at most 20 s
+  while (::waitpid(pid, &status, WNOHANG) == 0 && ++polls < 10000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  if (polls == 10000) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
   } else {

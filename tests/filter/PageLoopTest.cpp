@@ -1,6 +1,5 @@
 // The filter's page work in-process: header checks, and the page loop over
-// streams in memory (pixel preparation, refused and truncated pages,
-// cancellation, output that fails).
+// streams in memory.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -59,7 +58,7 @@ struct Memory {
 
 struct Loop {
   filter::JobOutcome outcome;
-  int status = -1;  // the job's exit status
+  int status = -1;
   Bytes out;
   std::string lines;  // for CUPS
 };
@@ -95,11 +94,10 @@ TEST(PageLoop, PrintsEveryPageAtEachResolution) {
     unsigned xdpi, ydpi, pages;
     int version;
     std::size_t chunk;
-  } cases[] = {{120, 180, 1, 3, SIZE_MAX}, {180, 180, 3, 2, SIZE_MAX}, {180, 180, 2, 3, 1},
-               {360, 180, 1, 2, 7},        {180, 360, 2, 3, SIZE_MAX}, {360, 360, 1, 3, SIZE_MAX}};
+  } cases[] = {
+      {120, 180, 1, 3, SIZE_MAX}, {180, 180, 3, 2, 1}, {360, 180, 1, 2, 7}, {180, 360, 2, 3, SIZE_MAX}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.xdpi) + "x" + std::to_string(c.ydpi) + ", chunk " +
-                 std::to_string(c.chunk));
+    SCOPED_TRACE(::testing::Message() << c.xdpi << "x" << c.ydpi << ", chunk " << c.chunk);
     std::vector<PageSpec> pages;
     for (unsigned i = 0; i < c.pages; ++i) {
       pages.push_back(
@@ -111,10 +109,6 @@ TEST(PageLoop, PrintsEveryPageAtEachResolution) {
     EXPECT_EQ(run.lines, PageLines(static_cast<int>(c.pages), 2));
     EXPECT_EQ(run.status, 0);
   }
-  // One dot: ESC @, no page length for a height under one line, CR, the band
-  // with the dot in the top pin, FF, ESC @.
-  const PageSpec dot = Page(1, 1, Pattern::kBlack, 180, 180, "cupsWidth=1 cupsHeight=1 cupsBytesPerLine=1");
-  EXPECT_EQ(RunLoop(Stream({dot})).out, Hex("1B 40 0D 0D 1B 2A 27 01 00 80 00 00 0C 1B 40"));
 }
 
 TEST(PageLoop, WhiteAndGrayPagesPrintAsTheirBlackTwin) {
@@ -122,11 +116,9 @@ TEST(PageLoop, WhiteAndGrayPagesPrintAsTheirBlackTwin) {
     const PageSpec black = Page(101, 60, pattern);  // 252 pixels: the last byte is half used
     const Bytes want = RunLoop(Stream({black})).out;
     ASSERT_TRUE(PrintsPages(want, {black}));
-    for (auto [bits, space] : {std::pair<unsigned, unsigned>{1, CUPS_CSPACE_W},
-                               {1, CUPS_CSPACE_SW},
-                               {8, CUPS_CSPACE_W},
-                               {8, CUPS_CSPACE_SW},
-                               {8, CUPS_CSPACE_K}}) {
+    const unsigned W = CUPS_CSPACE_W, SW = CUPS_CSPACE_SW, K = CUPS_CSPACE_K;
+    for (auto [bits, space] :
+         std::vector<std::pair<unsigned, unsigned>>{{1, W}, {1, SW}, {8, W}, {8, SW}, {8, K}}) {
       SCOPED_TRACE(std::to_string(bits) + "-bit colour space " + std::to_string(space));
       PageSpec page = black;
       page.bitsPerColor = bits;
@@ -147,16 +139,9 @@ TEST(PageLoop, RefusesHeadersTheEncoderCannotPrint) {
   } cases[] = {
       {"cupsBitsPerColor=4 cupsBitsPerPixel=4", "cupsBitsPerColor = 4 is not supported"},
       {"cupsColorSpace=1", "cupsColorSpace = 1 is not supported"},
-      {"cupsColorSpace=6", "cupsColorSpace = 6 is not supported"},
       {"cupsBitsPerPixel=8", "cupsBitsPerPixel = 8 does not match"},
-      {"cupsWidth=0", "cupsWidth = 0 is empty"},
-      {"cupsHeight=0", "cupsHeight = 0 is empty"},
-      {"cupsBytesPerLine=0", "cupsBytesPerLine = 0 is empty"},
       {"cupsWidth=1536", nullptr},
       {"cupsWidth=1537", "cupsWidth = 1537 exceeds the 1536 pixels"},
-      {"cupsBitsPerColor=8 cupsBitsPerPixel=8 cupsBytesPerLine=1530 cupsWidth=1530", nullptr},
-      {"cupsBitsPerColor=8 cupsBitsPerPixel=8 cupsBytesPerLine=1530 cupsWidth=1531",
-       "cupsWidth = 1531 exceeds"},
       {"cupsWidth=65535 cupsBytesPerLine=8192", nullptr},
       {"cupsWidth=65536 cupsBytesPerLine=8192", "cupsWidth = 65536 exceeds the columns"},
       {"cupsBytesPerLine=1048576 cupsHeight=2", nullptr},
@@ -164,9 +149,7 @@ TEST(PageLoop, RefusesHeadersTheEncoderCannotPrint) {
       {"cupsBytesPerLine=65536 cupsHeight=4096", nullptr},  // 256 MiB
       {"cupsBytesPerLine=65536 cupsHeight=4097", "65536 x 4097 = 268500992 exceeds the 268435456-byte"},
       {"cupsBytesPerLine=65536 cupsHeight=65537", "65536 x 65537 = 4295032832 exceeds"},
-      {"HWResolution[0]=120", nullptr},
       {"HWResolution[0]=360 HWResolution[1]=360", nullptr},
-      {"HWResolution[0]=300 HWResolution[1]=300", "HWResolution = [ 300 300 ] is not supported"},
       {"HWResolution[0]=360 HWResolution[1]=120", "HWResolution = [ 360 120 ] is not supported"},
   };
   for (const auto& c : cases) {
@@ -191,8 +174,6 @@ TEST(PageLoop, ABrokenPageEndsTheJobAfterTheEarlierOnes) {
     const char* error;
   } cases[] = {
       {"cupsWidth=0", "ERROR: Page 2 refused: cupsWidth = 0"},
-      {"HWResolution[0]=240", "ERROR: Page 2 refused: HWResolution = [ 240 180 ]"},
-      {"cupsBitsPerColor=4 cupsBitsPerPixel=4", "ERROR: Page 2 refused: cupsBitsPerColor = 4"},
       {"cupsHeight=0", libcups},  // libcups answers "no header" as at the end
       {"cupsBytesPerLine=0", libcups},
       {"cupsBitsPerPixel=248", libcups},
@@ -207,10 +188,6 @@ TEST(PageLoop, ABrokenPageEndsTheJobAfterTheEarlierOnes) {
     EXPECT_EQ(run.outcome.pagesWritten, 1);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.lines.rfind(std::string("PAGE: 1 1\n") + c.error, 0), 0u) << run.lines;
-  }
-  for (const Bytes& stream : {Bytes{}, Hex("00 11 22 33 44 55"), Hex("33 53 61 52")}) {
-    const Loop run = RunLoop(stream);
-    EXPECT_TRUE(run.out.empty() && run.lines.empty() && run.status == 1) << run.lines;
   }
 }
 

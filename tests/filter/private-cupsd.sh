@@ -1,24 +1,19 @@
 #!/usr/bin/env bash
-# Prints a PDF through a private CUPS scheduler with this build's filter and
-# PPD, never touching the machine's own CUPS service: its own ServerRoot,
-# spool, logs and ServerBin, listening only on a unix socket in WORK.
-#   private-cupsd.sh FILTER PPD PDF WORK
-# PPD is a PPD file, or model:NICKNAME to add the queue as an administrator
-# does with an installed driver: lpadmin -m with the model that the
-# scheduler's driver lister (lpinfo -m, kept in WORK/models) lists as NICKNAME,
-# or everywhere:URI for a driverless queue (lpadmin -m everywhere) to the IPP
-# printer at URI, which then gets the printer bytes instead of WORK/job.prn.
-# Leaves WORK/job.prn (the printer bytes) and WORK/result (job state and
+# Prints a PDF through a private CUPS scheduler (own ServerRoot, spool, logs
+# and ServerBin, a unix socket in WORK) with this build's filter, never
+# touching the machine's CUPS.   private-cupsd.sh FILTER PPD PDF WORK
+# PPD: a PPD file; model:NICKNAME, the model lpinfo -m (kept in WORK/models)
+# lists as NICKNAME, as an administrator adds an installed driver; or
+# everywhere:URI, a driverless queue to the IPP printer at URI, which then gets
+# the bytes. Leaves WORK/job.prn (printer bytes) and WORK/result (job state,
 # pages). The scheduler is stopped on every exit; every wait is bounded.
 set -euo pipefail
 filter=$1 ppd=$2 pdf=$3 work=$4
 cupsd_pid=""
 cleanup() {
-  if [[ -n $cupsd_pid ]] && kill -0 "$cupsd_pid" 2>/dev/null; then
-    kill -TERM "$cupsd_pid" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$cupsd_pid" 2>/dev/null || true
-  fi
+  [[ -n $cupsd_pid ]] && kill -TERM "$cupsd_pid" 2>/dev/null || return 0
+  for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -KILL "$cupsd_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 fail() { echo "private-cupsd: $*" >&2; [[ -f $work/log/error_log ]] && tail -n 40 "$work/log/error_log" >&2; exit 1; }
@@ -26,15 +21,11 @@ fail() { echo "private-cupsd: $*" >&2; [[ -f $work/log/error_log ]] && tail -n 4
 mkdir -p "$work"/{root/ppd,spool/tmp,tmp,cache,state,log,serverbin/filter,serverbin/backend}
 chmod 0755 "$work" "$work"/*
 serverbin=$(cups-config --serverbin)
-for dir in filter backend; do
-  for f in "$serverbin/$dir"/*; do ln -s "$f" "$work/serverbin/$dir/" 2>/dev/null || true; done
-done
+for f in "$serverbin"/{filter,backend}/*; do ln -s "$f" "$work/serverbin/${f#"$serverbin"/}" 2>/dev/null || true; done
 # The scheduler runs only filters owned by root and writable by nobody else.
 rm -f "$work/serverbin/filter/rastertomarvik"
 install -m 0755 "$filter" "$work/serverbin/filter/rastertomarvik"
-ln -s "$serverbin/daemon" "$work/serverbin/daemon"
-ln -s "$serverbin/notifier" "$work/serverbin/notifier" 2>/dev/null || true
-ln -s "$serverbin/cgi-bin" "$work/serverbin/cgi-bin" 2>/dev/null || true
+for d in daemon notifier cgi-bin; do ln -s "$serverbin/$d" "$work/serverbin/$d" 2>/dev/null || true; done
 
 socket=$work/cups.sock
 cat > "$work/root/cupsd.conf" <<CONF
@@ -95,7 +86,7 @@ job=$(lp -d marvik "$pdf" | sed -n 's/^request id is \(marvik-[0-9]*\).*/\1/p')
 
 state=""
 for _ in $(seq 1200); do  # at most two minutes
-  if lpstat -W completed -o marvik 2>/dev/null | grep -q "^$job "; then state=completed; break; fi
+  lpstat -W completed -o marvik 2>/dev/null | grep -q "^$job " && state=completed && break
   sleep 0.1
 done
 [[ $state == completed ]] || fail "job $job did not complete"

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Runs the real CUPS filter chain (cupsfilter) on a document with this
-# build's PPD and filter, without installing either.
-#   run-cupsfilter.sh FILTER PPD DOCUMENT WORK [cupsfilter options...]
-# Writes the printer bytes to WORK/out.prn and the chain's log to WORK/log.
+# cupsfilter's whole chain with this build's PPD and filter, uninstalled, to
+# WORK/out.prn and WORK/log: run-cupsfilter.sh FILTER PPD DOCUMENT WORK [options]
 set -euo pipefail
 filter=$1 ppd=$2 document=$3 work=$4
 shift 4
