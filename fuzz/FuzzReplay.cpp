@@ -17,9 +17,8 @@ int main(int argc, char** argv) {
   std::error_code error;
   for (int i = 1; i < argc; ++i) {
     if (!fs::is_directory(argv[i], error)) files.emplace_back(argv[i]);
-    for (const auto& entry : fs::directory_iterator(argv[i], error)) {
+    for (const auto& entry : fs::directory_iterator(argv[i], error))
       if (entry.is_regular_file(error)) files.push_back(entry.path());
-    }
   }
   std::sort(files.begin(), files.end());
   for (const fs::path& file : files) {

@@ -40,12 +40,10 @@ struct Judge : preview::PageSink {
     black.bitsPerColor = 1;
     black.colorSpace = CUPS_CSPACE_K;
     const cups_page_header2_t h = raster::LayoutHeader(black);
-    const preview::RasterPage want{
-        {static_cast<int32_t>(h.HWResolution[0]), static_cast<int32_t>(h.HWResolution[1])},
-        h.cupsWidth,
-        h.cupsHeight,
-        h.cupsBytesPerLine,
-        raster::RenderPage(h, black)};
+    const preview::Resolution dpi{static_cast<int32_t>(h.HWResolution[0]),
+                                  static_cast<int32_t>(h.HWResolution[1])};
+    const preview::RasterPage want{dpi, h.cupsWidth, h.cupsHeight, h.cupsBytesPerLine,
+                                   raster::RenderPage(h, black)};
     const preview::PageComparison dots = preview::ComparePage(*printed.canvas, want);
     const std::string page = "page " + std::to_string(printed.number) + ": ";
     if (!dots.identical()) faults += page + std::to_string(dots.missing + dots.extra) + " dots differ; ";
