@@ -59,10 +59,9 @@ struct Judge : preview::PageSink {
 
 // Gives this (child) process its own /tmp: `host` bound there, or an empty
 // tmpfs when null. False when that cannot be had.
-bool PrivateTmp(const char* host, bool readOnly) {
+bool PrivateTmp(const char* host) {
   return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-         ::mount(host ? host : "t", "/tmp", host ? nullptr : "tmpfs", host ? MS_BIND : 0, nullptr) == 0 &&
-         (!readOnly || ::mount(nullptr, "/tmp", nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+         ::mount(host ? host : "t", "/tmp", host ? nullptr : "tmpfs", host ? MS_BIND : 0, nullptr) == 0;
 }
 
 }  // namespace
@@ -135,7 +134,7 @@ std::string Sandbox::WhyNoPrivateTmp() {
   static const std::string why = [] {
     if (::geteuid() != 0) return "a private /tmp needs root";
     const pid_t pid = ::fork();
-    if (pid == 0) _exit(PrivateTmp(nullptr, false) ? 0 : 1);
+    if (pid == 0) _exit(PrivateTmp(nullptr) ? 0 : 1);
     int status = 0;
     const bool ok =
         pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -178,16 +177,14 @@ Result Sandbox::Run(const Job& job) const {
   env.push_back("CUPS_SERVERROOT=" + (privateTmp ? std::string("/tmp") : tmp_) + "/cups");
   if (job.ppd)
     env.push_back("PPD=" + (job.ppdPath.empty() ? "/proc/self/fd/" + std::to_string(ppd) : job.ppdPath));
-  std::vector<char*> argv, envp;
-  for (std::string& a : args) argv.push_back(&a[0]);
-  for (std::string& e : env) envp.push_back(&e[0]);
-  argv.push_back(nullptr);
-  envp.push_back(nullptr);
+  std::vector<char*> argv{nullptr}, envp{nullptr};
+  for (std::string& a : args) argv.insert(argv.end() - 1, &a[0]);
+  for (std::string& e : env) envp.insert(envp.end() - 1, &e[0]);
 
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (privateTmp && !PrivateTmp(tmp_.c_str(), job.tmp == TmpMode::kPrivateReadOnly)) _exit(126);
+    if (privateTmp && !PrivateTmp(tmp_.c_str())) _exit(126);
     if (job.asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
       _exit(126);
     ::dup2(input, 0);

@@ -33,7 +33,7 @@ Bytes Stream(const std::vector<PageSpec>& pages, long long cutBytes = 0, int ver
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 
-enum class TmpMode { kAny, kPrivate, kPrivateReadOnly };  // kAny: private when it can be had
+enum class TmpMode { kAny, kPrivate };  // kAny: private when it can be had
 enum class OutputMode { kFile, kDevFull, kNoReader, kClosed };
 
 struct Job {
@@ -41,7 +41,7 @@ struct Job {
   bool inputAsFile = false;  // the raster as argument 6 instead of on standard input
   bool ppd = true;           // false: PPD unset
   std::string ppdPath;       // empty: the built PPD
-  Bytes input;
+  Bytes input = Stream({Page(72, 72)});
   OutputMode output = OutputMode::kFile;
   TmpMode tmp = TmpMode::kAny;
   bool asNobody = false;

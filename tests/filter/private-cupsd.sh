@@ -2,10 +2,9 @@
 # Prints a PDF through a private CUPS scheduler (own ServerRoot, spool, logs
 # and ServerBin, a unix socket in WORK) with this build's filter, never
 # touching the machine's CUPS.   private-cupsd.sh FILTER PPD PDF WORK
-# PPD: a PPD file; model:NICKNAME, the model lpinfo -m (kept in WORK/models)
-# lists as NICKNAME, as an administrator adds an installed driver; or
-# everywhere:URI, a driverless queue to the IPP printer at URI, which then gets
-# the bytes. Leaves WORK/job.prn (printer bytes) and WORK/result (job state,
+# PPD: a file; model:NICKNAME, the model lpinfo -m (in WORK/models) lists as
+# NICKNAME; or everywhere:URI, a driverless queue to the IPP printer at URI,
+# which then gets the bytes. Leaves WORK/job.prn and WORK/result (job state,
 # pages). The scheduler is stopped on every exit; every wait is bounded.
 set -euo pipefail
 filter=$1 ppd=$2 pdf=$3 work=$4
