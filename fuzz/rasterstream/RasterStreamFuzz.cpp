@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "filter/PageLoop.h"
 #include "logging/marvlog.h"
@@ -33,20 +32,8 @@ std::FILE* QuietSetUp() {
 
 }  // namespace
 
-// libcups sizes its line buffers from a header before the filter sees it, so
-// a header claiming lines of gigabytes makes libcups ask for gigabytes
-// (untouched, so no real memory is used). libFuzzer's malloc limit is raised
-// above such requests; its RSS limit still catches memory really used.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> args(*argv, *argv + *argc);
-  static char mallocLimit[] = "-malloc_limit_mb=20000";
-  args.insert(args.begin() + 1, mallocLimit);
-  args.push_back(nullptr);
-  *argc = static_cast<int>(args.size()) - 1;
-  *argv = args.data();
-  return 0;
-}
-
+// libcups sizes its line buffers from a header before the filter sees it:
+// tools/run-fuzzers.sh gives this target a malloc limit above such requests.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::FILE* const status = QuietSetUp();
   static const volatile std::sig_atomic_t notCanceled = 0;

@@ -34,6 +34,12 @@ TEST(FilterProgram, StartsAsCupsRunsIt) {
       {"missing input file", [](Job& j) { j.args.push_back("/nonexistent/job.ras"); }, 1, "", 1.0},
       {"PPD unset", [](Job& j) { j.ppd = false; }, 1, "DEBUG: [^\n]+ on line [0-9]+\\.\n", 0},
       {"not a PPD", [](Job& j) { j.ppdPath = "/etc/passwd"; }, 1, "DEBUG: [^\n]+ on line 1\\.\n", 0},
+      {"SIGTERM before page 1", [](Job& j) { j.sigtermFirst = true; }, 1, "", 0},
+      {"page 2 refused by libcups",
+       [](Job& j) {
+         j.input = Stream({kInch, Page(72, 72, Pattern::kStripes, 180, 180, "cupsHeight=0"), kInch});
+       },
+       1, "PAGE: 1 1\nERROR: Page 2 refused: the CUPS raster library rejects its header [^\n]*\n", 0},
   };
   Sandbox sandbox;
   for (const auto& c : cases) {
@@ -44,7 +50,7 @@ TEST(FilterProgram, StartsAsCupsRunsIt) {
     const Result run = sandbox.Run(job);
     EXPECT_EQ(run.status, c.status);
     EXPECT_TRUE(std::regex_match(run.err, std::regex(c.err))) << run.err;
-    EXPECT_TRUE(c.status == 0 ? PrintsPages(run.out, {kInch}) : run.out.empty());
+    EXPECT_TRUE(std::strstr(c.err, "PAGE: 1") ? PrintsPages(run.out, {kInch}) : run.out.empty());
     EXPECT_GE(run.seconds, c.minSeconds);
     EXPECT_EQ(ReadFile(sandbox.LogPath()).find("STALE"), std::string::npos) << "the log is emptied first";
   }
@@ -229,7 +235,7 @@ class RealCups : public ::testing::Test {
         ("cd '" + sandbox_.Tmp() +
          "' && ps2pdf '" MARVIK_SAMPLE_PS "' one.pdf && gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite "
          "-sOutputFile=two.pdf one.pdf one.pdf && '" MARVIK_TEST_SCRIPTS "/" +
-         script + "' '" MARVIK_FILTER_BINARY "' '" MARVIK_TEST_PPD "' two.pdf \"$PWD/job\" " + options)
+         script + "' '" MARVIK_FILTER_BINARY "' '" MARVIK_PPD "' two.pdf \"$PWD/job\" " + options)
             .c_str());
   }
   Sandbox sandbox_;

@@ -66,13 +66,6 @@ bool PrivateTmp(const char* host) {
 
 }  // namespace
 
-Bytes Hex(const std::string& text) {
-  Bytes out;
-  std::istringstream in(text);
-  for (unsigned byte; in >> std::hex >> byte;) out.push_back(static_cast<unsigned char>(byte));
-  return out;
-}
-
 PageSpec Page(unsigned widthPoints, unsigned heightPoints, raster::Pattern pattern, unsigned xdpi,
               unsigned ydpi, const std::string& overrides) {
   PageSpec page;
@@ -151,12 +144,15 @@ Result Sandbox::Run(const Job& job) const {
   const bool privateTmp = job.tmp != TmpMode::kAny || WhyNoPrivateTmp().empty();
   // The filter and its PPD may lie under /tmp, which a private /tmp hides:
   // the child gets them as descriptors, the PPD by its /proc/self/fd name.
-  const int binary = ::open(MARVIK_FILTER_BINARY, O_RDONLY | O_CLOEXEC),
-            ppd = ::open(MARVIK_TEST_PPD, O_RDONLY);
+  const int binary = ::open(MARVIK_FILTER_BINARY, O_RDONLY | O_CLOEXEC), ppd = ::open(MARVIK_PPD, O_RDONLY);
   const std::string inPath = dir_ + "/stdin", outPath = dir_ + "/stdout", errPath = dir_ + "/stderr";
   WriteFile(inPath, std::string(job.input.begin(), job.input.end()));
+  int feed[2] = {-1, -1};
+  if (job.sigtermFirst && ::pipe2(feed, O_CLOEXEC) != 0) return Result{};
   const int file = ::open(inPath.c_str(), O_RDONLY),
-            input = ::open(job.inputAsFile ? "/dev/null" : inPath.c_str(), O_RDONLY | O_CLOEXEC);
+            input = job.sigtermFirst
+                        ? feed[0]
+                        : ::open(job.inputAsFile ? "/dev/null" : inPath.c_str(), O_RDONLY | O_CLOEXEC);
   int output = -1, reader[2] = {-1, -1};
   if (job.output == OutputMode::kFile)
     output = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -196,6 +192,13 @@ Result Sandbox::Run(const Job& job) const {
     _exit(127);
   }
   for (int fd : {binary, ppd, file, input, output, error}) ::close(fd);
+  if (job.sigtermFirst) {  // the writer's announcement comes after main installed its handler
+    for (int i = 0; i < 10000 && ReadFile(LogPath()).find("thread started") == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ::kill(pid, SIGTERM);
+    if (::write(feed[1], job.input.data(), job.input.size()) < 0) ADD_FAILURE() << "feeding the filter";
+    ::close(feed[1]);
+  }
   Result result;
   int status = 0, polls = 0;  // every 2 ms for at most 20 s
   while (::waitpid(pid, &status, WNOHANG) == 0 && ++polls < 10000)

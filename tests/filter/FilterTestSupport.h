@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/printer/HexBytes.h"
 #include "tools/mkraster/RasterWriter.h"
 
 namespace marvik::test {
 
-using Bytes = std::vector<unsigned char>;
 using raster::PageSpec;
-
-// "1B 40 0D" -> {0x1B, 0x40, 0x0D}.
-Bytes Hex(const std::string& text);
 
 // `overrides`: "field=value ..." (see raster::ApplyOverride).
 PageSpec Page(unsigned widthPoints, unsigned heightPoints,
@@ -45,6 +42,7 @@ struct Job {
   OutputMode output = OutputMode::kFile;
   TmpMode tmp = TmpMode::kAny;
   bool asNobody = false;
+  bool sigtermFirst = false;  // SIGTERM once the log has started, then the input
 };
 
 struct Result {

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# cupsfilter's whole chain with this build's PPD and filter, uninstalled, to
-# WORK/out.prn and WORK/log: run-cupsfilter.sh FILTER PPD DOCUMENT WORK [options]
+# cupsfilter's chain with this build's PPD and filter: run-cupsfilter.sh FILTER PPD DOCUMENT WORK [options]
 set -euo pipefail
 filter=$1 ppd=$2 document=$3 work=$4
 shift 4

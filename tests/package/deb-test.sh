@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Installs the driver package on this machine as an administrator would
-# (apt-get install ./….deb), prints a two-page PDF through a private CUPS
-# scheduler that finds the installed model with lpinfo -m, then purges the
-# package and checks that none of its files remain. The machine's own CUPS
-# service is never touched; the package is purged on every exit.
+# Installs the driver package (apt-get install ./….deb), prints a two-page PDF
+# through a private cupsd that finds the model with lpinfo -m, purges it and
+# checks no file remains. The machine's CUPS is never touched.
 #   deb-test.sh PACKAGE.deb WORK
 set -euo pipefail
 deb=$(realpath "$1") work=$(realpath -m "$2")

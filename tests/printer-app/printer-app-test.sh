@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The printer application as clients meet it, on a free loopback port with a
-# private directory and this test as its printers' device: IPP attributes,
-# device bytes against the filter's, a stop with a job in flight, and a PDF
-# through a private CUPS scheduler's driverless queue. Exit status 77 (skip)
-# when a tool it needs is missing.
+# The printer application on a loopback port, private directory, this test as
+# its device: IPP attributes, device bytes against the filter's, a stop with a
+# job in flight, a PDF through a private cupsd's driverless queue. 77: skipped.
 #   printer-app-test.sh APP FILTER PPD MKRASTER PREVIEW SAMPLE_PS CUPSD_SCRIPT WORK
 set -euo pipefail
 app=$1 filter=$2 ppd=$3 mkraster=$4 preview=$5 sample=$6 cupsd_script=$7 work=$8
@@ -17,10 +15,8 @@ server_pid="" listener_pid=""  # (timeout passes a TERM on to its listener)
 trap 'kill $listener_pid $server_pid 2>/dev/null || :; sleep 0.5; kill -KILL $server_pid 2>/dev/null || :; wait || :' EXIT
 fail() { echo "FAIL: $*" >&2; tail -n 30 "$work/state/app.log" >&2 || true; exit 1; }
 
-# A printer device: each connection's bytes go to DIR/conn-N.prn, which
-# appears once the application has closed the connection. A slow one takes
-# no byte before DIR/go exists, with a receive buffer so small that the
-# application's writes stall.
+# A device: each connection's bytes go to DIR/conn-N.prn once it is closed; a
+# slow one takes nothing before DIR/go exists, with a tiny receive buffer.
 cat > "$work/listen.py" <<'PY'
 import os, socket, sys, time
 out, slow, n = sys.argv[1], sys.argv[2] == "slow", 0
@@ -98,8 +94,7 @@ device_output() {
   [[ -f $work/out/conn-$jobs_sent.prn ]] || fail "no device output for job $jobs_sent"
   echo "$work/out/conn-$jobs_sent.prn"
 }
-# filter_output RASTER [OPTIONS]: the file with what the CUPS filter writes
-# for the same pages. (Its job log is off: it costs seconds a page on disk.)
+# filter_output RASTER [OPTIONS]: what the filter writes for the same pages (log off).
 mkdir -p "$work/cupsroot" && printf '[Main]\nenable = false\n' > "$work/cupsroot/rastertomarvik.conf"
 filter_output() {
   local out="$1${2:+-${2//[ =]/-}}.prn"
@@ -131,15 +126,13 @@ for c in "180x180 printer-default two-passes" "360x360 unidirectional two-passes
   echo "equal bytes with options: $c, $(stat -c %s "$(device_output)") bytes"
 done
 
-# --- `submit` prints with the printer's defaults: 180 x 180, Letter.
-# (mkraster writes its native byte order, which PAPPL does not sniff as PWG raster.)
+# --- `submit` prints with the defaults, 180 x 180, Letter (PWG raster named: mkraster's byte order).
 page=$work/pages/180x180-612x792.ras
 "$app" submit -d m24 -o document-format=image/pwg-raster "$page" >/dev/null || fail "submit"
 jobs_sent=$((jobs_sent + 1))
 cmp "$(device_output)" "$page.prn" || fail "submit did not print with the defaults"
 
-# --- SIGTERM while a printer is still taking a job: the server stops once the
-# job is printed whole, and keeps its printers and jobs for the next start.
+# --- SIGTERM while a printer takes a job: it is printed whole; printers and jobs stay.
 start_listener "$work/slow" slow
 "$app" add -d slow -m marvik_24pin -v "socket://127.0.0.1:$(cat "$work/slow/port")" >/dev/null || fail "add slow"
 page=$work/pages/360x360-612x792.ras
