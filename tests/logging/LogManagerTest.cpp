@@ -12,12 +12,13 @@ TEST(LogManager, ConfigurationTextAndLoggerTable) {
   // continues; a key given twice keeps the later value.
   marvlog::LogManager manager;
   ASSERT_TRUE(manager.configFromString(
-      "level=fatal\r\n\xEF\xBB\xBF[MAIN]\rlevel = INFO\r\nPath = /var/log/app\n# level=trace\n[]\n"
-      "level=alarm\n[Zeta]\ndisplay = no\noutfile = FALSE\nmonthdir\nlimitsize = 10MB\nreserve = 60s\n"
-      "NAME = MiXed\nPath = c:\\x # note\\\nfileline=0\n[Alpha]\ndisplay = 0\nenable = false\n"
-      "limitsize = abc\nreserve=-5\nlevel=warning\n=level=fatal\n[Zeta]\nlevel = ALL\nlevel = FATAL"));
+      "level=fatal\r\n\xEF\xBB\xBF[MAIN]\rlevel =\tINFO\t\r\nPath = /var/log/app\n# level=trace\n[]\n"
+      "level=alarm\n[Main]\nreserve = +7\n[Zeta]\ndisplay = no\noutfile = FALSE\nmonthdir\n"
+      "limitsize = 10MB\nreserve = 60s\nNAME = MiXed\nPath = c:\\x # note\\\nfileline=0\n[Alpha]\n"
+      "display = 0\nenable = false\nlimitsize = abc\nreserve=-5\nlevel=warning\n=level=fatal\n[Zeta]\n"
+      "level = ALL\nlevel = FATAL"));
   const char* expected[] = {
-      "Main Main /var/log/app/ level=2 display=1 outfile=1 monthdir=0 size=100 enable=1 fileline=1 reserve=0",
+      "Main Main /var/log/app/ level=2 display=1 outfile=1 monthdir=0 size=100 enable=1 fileline=1 reserve=7",
       "Alpha Alpha ./log/ level=3 display=0 outfile=1 monthdir=0 size=4294967295 enable=0 fileline=1 "
       "reserve=0",
       "Zeta MiXed c:\\x # note\\ level=6 display=1 outfile=0 monthdir=1 size=10 enable=1 fileline=0 "
