@@ -107,8 +107,8 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
   auto write = [&](const std::string& name, raster::Pattern pattern, unsigned space, size_t pages) {
     raster::StreamSpec request;
     request.pages.resize(pages);
-    for (raster::PageSpec& spec : request.pages) {
-      spec.widthPoints = 40, spec.heightPoints = 30, spec.pattern = pattern, spec.colorSpace = space;
+    for (raster::PageSpec& layout : request.pages) {
+      layout.widthPoints = 40, layout.heightPoints = 30, layout.pattern = pattern, layout.colorSpace = space;
     }
     ASSERT_TRUE(raster::BuildRasterStream(request, bytes, error)) << error;
     std::ofstream(dir.File(name), std::ios::binary)

@@ -147,18 +147,18 @@ TEST(FilterPageRoundTrip, EveryDepthAndColourSpacePrintsTheSameDots) {
   const std::pair<unsigned, unsigned> formats[] = {{1, CUPS_CSPACE_K},  {1, CUPS_CSPACE_W},
                                                    {1, CUPS_CSPACE_SW}, {8, CUPS_CSPACE_K},
                                                    {8, CUPS_CSPACE_W},  {8, CUPS_CSPACE_SW}};
-  raster::PageSpec spec;
-  spec.widthPoints = 101;  // 252 pixels: the last byte of a 1-bit row is half padding
-  spec.heightPoints = 40;
-  spec.pattern = raster::Pattern::kChecker;
-  const cups_page_header2_t dotsHeader = raster::LayoutHeader(spec);
+  raster::PageSpec layout;
+  layout.widthPoints = 101;  // 252 pixels: the last byte of a 1-bit row is half padding
+  layout.heightPoints = 40;
+  layout.pattern = raster::Pattern::kChecker;
+  const cups_page_header2_t dotsHeader = raster::LayoutHeader(layout);
   RasterPage expected = WhitePage({180, 180}, dotsHeader.cupsWidth, dotsHeader.cupsHeight);
-  expected.bits = raster::RenderPage(dotsHeader, spec);
+  expected.bits = raster::RenderPage(dotsHeader, layout);
   for (const auto& format : formats) {
-    spec.bitsPerColor = format.first;
-    spec.colorSpace = format.second;
-    const cups_page_header2_t header = raster::LayoutHeader(spec);
-    std::vector<uint8_t> pixels = raster::RenderPage(header, spec);
+    layout.bitsPerColor = format.first;
+    layout.colorSpace = format.second;
+    const cups_page_header2_t header = raster::LayoutHeader(layout);
+    std::vector<uint8_t> pixels = raster::RenderPage(header, layout);
     const filter::HeaderVerdict verdict = filter::CheckPageHeader(header);
     ASSERT_TRUE(verdict.ok) << verdict.problem;
     struct Fd {
