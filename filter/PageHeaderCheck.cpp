@@ -57,13 +57,16 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
   if (h.cupsBytesPerLine > MarvikESCP::kMaxBytesPerLine) {
     return Refuse(Field("cupsBytesPerLine", h.cupsBytesPerLine, "exceeds the encoder's line limit (1 MiB)"));
   }
+  if (h.cupsHeight > MarvikESCP::kMaxRows) {
+    return Refuse(Field("cupsHeight", h.cupsHeight, "exceeds the encoder's row limit (16777216)"));
+  }
   const std::uint64_t bytes = static_cast<std::uint64_t>(h.cupsBytesPerLine) * h.cupsHeight;
-  if (bytes > kMaxPageBytes) {
+  if (bytes > MarvikESCP::kMaxBitmapBytes) {
     char text[160];
     std::snprintf(text, sizeof text,
                   "cupsBytesPerLine x cupsHeight = %u x %u = %llu exceeds the %llu-byte page limit",
                   h.cupsBytesPerLine, h.cupsHeight, static_cast<unsigned long long>(bytes),
-                  static_cast<unsigned long long>(kMaxPageBytes));
+                  static_cast<unsigned long long>(MarvikESCP::kMaxBitmapBytes));
     return Refuse(text);
   }
   if (!SupportedResolution(h.HWResolution[0], h.HWResolution[1])) {

@@ -13,11 +13,6 @@
 
 namespace marvik::filter {
 
-// Largest page bitmap accepted, in bytes. The biggest page the PPD offers
-// (US fanfold, 14.875 x 11 in, at 360 x 360 dpi in 8-bit gray: 5355 bytes x
-// 3960 rows) needs about 21 MB.
-constexpr std::uint64_t kMaxPageBytes = 256ull * 1024 * 1024;
-
 // The pitches the 24-pin head prints at (horizontal x vertical dpi).
 struct Resolution {
   unsigned x;

@@ -38,6 +38,10 @@ class MarvikESCP {
   static constexpr uint64_t kMaxColumns = 0xFFFF;
   static constexpr uint64_t kMaxBytesPerLine = 1u << 20;
   static constexpr uint64_t kMaxRows = 1u << 24;
+  // Largest bitmap (bytesPerLine x height): ten times the largest page a
+  // driver offers (14.875 x 11 in, 8-bit gray at 360 x 360 dpi: about 21 MB),
+  // so a hostile page size cannot make a print server hold gigabytes.
+  static constexpr uint64_t kMaxBitmapBytes = 256ull << 20;
   // Largest count of one ESC ( v feed or one ESC * image (two-byte parameter).
   static constexpr int32_t kMaxCommandCount = 0xFFFF;
 

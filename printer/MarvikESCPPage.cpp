@@ -74,7 +74,8 @@ int32_t MarvikESCP::DotMatrix2Page(const unsigned char* bitmap, uint64_t bytesPe
   }
   printerData.clear();
   const bool twoPasses = UsesDoublePass();
-  if (!CanEncode(bytesPerLine, width, twoPasses ? 2 : 1) || height > kMaxRows) {
+  if (!CanEncode(bytesPerLine, width, twoPasses ? 2 : 1) || height > kMaxRows ||
+      bytesPerLine * height > kMaxBitmapBytes) {
     return -1;
   }
   const uint64_t bandRows = linesPerRow;

@@ -1,5 +1,4 @@
-// The filter's page work in-process: header checks, and the page loop over
-// streams in memory.
+// The filter's page work in-process: header checks, the page loop over memory.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -141,6 +140,8 @@ TEST(PageLoop, RefusesHeadersTheEncoderCannotPrint) {
       {"cupsBytesPerLine=65536 cupsHeight=4096", nullptr},  // 256 MiB
       {"cupsBytesPerLine=65536 cupsHeight=4097", "65536 x 4097 = 268500992 exceeds the 268435456-byte"},
       {"cupsBytesPerLine=65536 cupsHeight=65537", "65536 x 65537 = 4295032832 exceeds"},
+      {"cupsWidth=64 cupsBytesPerLine=8 cupsHeight=16777217",
+       "cupsHeight = 16777217 exceeds the encoder's row"},
       {"HWResolution[0]=360 HWResolution[1]=360", nullptr},
       {"HWResolution[0]=360 HWResolution[1]=120", "HWResolution = [ 360 120 ] is not supported"},
   };
