@@ -40,10 +40,9 @@ TEST_F(LogWriterTest, RefusedOpensSwitchTheFileOff) {
 }
 
 TEST_F(LogWriterTest, NamesMonthDirectoriesAndReserveTime) {
-  // Month directories with missing parents, a backslash separating too. The
-  // first open in April only adds its file to the history, however old
-  // March's entry; a later one deletes March's file. 4096 MiB is 2^32 bytes:
-  // wrapped to 0, it would count every reopen as a roll-over.
+  // Month directories with missing parents and a backslash. April's first open
+  // only adds its file to the history; a later one deletes March's file.
+  // 4096 MiB is 2^32 bytes: wrapped to 0, every reopen would roll over.
   const std::string logs = dir.path + "/deep/er/logs/";
   manager.setLoggerPath(id, (dir.path + "/deep\\er/logs").c_str());
   manager.setLoggerMonthdir(id, true);
@@ -55,16 +54,17 @@ TEST_F(LogWriterTest, NamesMonthDirectoriesAndReserveTime) {
   logAt(utc(2024, 4, 1, 0, 0, 1), "april later");
   EXPECT_NE(access((logs + "2024_03/app.log").c_str(), F_OK), 0);
   EXPECT_EQ(access((logs + "2024_04/app.log").c_str(), F_OK), 0);
-  // A file from an earlier run is appended to. A name used again sits in an
-  // old entry; its file is being written and survives.
+  // An earlier run's file is appended to; files in use or younger than the reserve time stay.
   std::ofstream(logs + "x.log") << "earlier run\r\n";
   manager.setLoggerMonthdir(id, false);
   const int64_t t0 = utc(2024, 5, 1, 10, 0, 0);
-  for (const auto& [name, when] : {std::pair{"x", t0}, {"y", t0 + 1}, {"x", t0 + 3600}}) {
+  for (const auto& [name, when] :
+       {std::pair{"x", t0}, {"y", t0 + 3590}, {"x", t0 + 3600}, {"z", t0 + 3601}, {"x", t0 + 3602}}) {
     manager.setLoggerName(id, name);
     logAt(when, name);
   }
-  EXPECT_EQ(splitLines(readFile(logs + "x.log")).size(), 3u);
+  EXPECT_EQ(splitLines(readFile(logs + "x.log")).size(), 4u);
+  EXPECT_EQ(access((logs + "y.log").c_str(), F_OK), 0);
   EXPECT_EQ(info().fileIndex, 0u);
   EXPECT_EQ(info().writtenBytes, readFile(logs + "x.log").size());
 }
