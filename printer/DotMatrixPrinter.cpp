@@ -2,6 +2,7 @@
 #include "printer/DotMatrixPrinter.h"
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -89,9 +90,14 @@ int32_t DotMatrixPrinter::SetPage(const unsigned char* bitmap, uint64_t bytesPer
 }
 
 void DotMatrixPrinter::InitPageLength() {
-  static constexpr int32_t kKnownLengths[] = {396, 419, 420, 459, 468, 516, 540, 567,  595,  624, 639,
-                                              649, 684, 709, 729, 792, 842, 935, 1008, 1032, 1191};
-  s_pageLength.insert(std::begin(kKnownLengths), std::end(kKnownLengths));
+  // Printers of different queues print on different threads of one printer
+  // application: the set is filled once, and every reader has passed here.
+  static std::once_flag filled;
+  std::call_once(filled, [] {
+    static constexpr int32_t kKnownLengths[] = {396, 419, 420, 459, 468, 516, 540, 567,  595,  624, 639,
+                                                649, 684, 709, 729, 792, 842, 935, 1008, 1032, 1191};
+    s_pageLength.insert(std::begin(kKnownLengths), std::end(kKnownLengths));
+  });
 }
 
 void DotMatrixPrinter::SetPageLength(int points) {
@@ -105,6 +111,7 @@ void DotMatrixPrinter::SetPageLength(int points) {
   if (lines == 0) {
     return;
   }
+  InitPageLength();
   char text[32];
   if (s_pageLength.count(points) != 0) {
     std::snprintf(text, sizeof text, "<1B>2<1B>C<%02X>", static_cast<unsigned>(lines));

@@ -64,7 +64,8 @@ class DotMatrixPrinter {
                   const std::string& halftone);
 
   // Fills the set of paper lengths (points) that get the line-based
-  // page-length command. Idempotent.
+  // page-length command, once per process; safe from any thread.
+  // SetPageLength calls it itself.
   static void InitPageLength();
   // Page-length command at start-of-document key 3: ESC 2 ESC C n for a known
   // length, FS C nL nH (1/360 inch) for any other. Lengths that round to 0
