@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "filter/PageHeaderCheck.h"
 #include "logging/marvlog.h"
+#include "page/PageHeaderCheck.h"
 
 namespace marvik::filter {
 
@@ -40,7 +40,7 @@ void Dump(int line, const char* format, ...) {
 
 }  // namespace marvik::filter
 
-using marvik::filter::RawField;
+using marvik::page::RawField;
 
 #define DUMP(...) marvik::filter::Dump(__LINE__, __VA_ARGS__)
 

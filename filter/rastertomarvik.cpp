@@ -13,12 +13,13 @@
 #include "filter/AdminLogSettings.h"
 #include "filter/CancelJob.h"
 #include "filter/CupsHandles.h"
+#include "filter/CupsStatus.h"
 #include "filter/JobHooks.h"
 #include "filter/JobLog.h"
-#include "filter/PageLoop.h"
-#include "filter/PrintOptions.h"
-#include "filter/PrinterOutput.h"
+#include "filter/PpdPrintOptions.h"
 #include "logging/marvlog.h"
+#include "page/PageLoop.h"
+#include "page/PrinterOutput.h"
 
 namespace marvik::filter {
 namespace {
@@ -34,6 +35,7 @@ void ReportPpdFailure() {
 
 int main(int argc, char* argv[]) {
   using namespace marvik::filter;
+  namespace page = marvik::page;
   // First of all: starting the log takes a tenth of a second, and a job
   // cancelled in that time must end by the cancel rule (status 1, nothing
   // printed), not be killed by SIGTERM's default action.
@@ -47,7 +49,7 @@ int main(int argc, char* argv[]) {
     sleep(1);
     return 1;
   }
-  RasterInput raster(input.fd());
+  page::RasterInput raster(input.fd());
 
   JobOptions options(argv[5]);
   PpdFile ppd(ppdOpenFile(std::getenv("PPD")));
@@ -56,11 +58,12 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   options.Mark(ppd.get());
-  const PrintOptions printOptions = ReadPrintOptions(ppd.get());
+  const page::PrintOptions printOptions = ReadPrintOptions(ppd.get());
   Setup();
 
-  PrinterOutput printerOut(STDOUT_FILENO);
-  const JobOutcome outcome = RunPageLoop(raster, printerOut, stderr, &Canceled, printOptions);
+  page::PrinterOutput printerOut(STDOUT_FILENO);
+  CupsStatus status(stderr, &Canceled);
+  const page::JobOutcome outcome = page::RunPageLoop(raster, printerOut, status, printOptions);
   Shutdown();
-  return FinishJob(outcome, printerOut, stderr);
+  return page::FinishJob(outcome, printerOut, status);
 }

@@ -11,11 +11,13 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
-#include "filter/PageHeaderCheck.h"
-#include "filter/PageLoop.h"
-#include "filter/PrintOptions.h"
-#include "filter/PrinterOutput.h"
+#include "page/PageHeaderCheck.h"
+#include "page/PrintOptions.h"
+#include "page/PrintPage.h"
+#include "page/PrinterOutput.h"
+#include "page/Resolutions.h"
 
 namespace marvik::app {
 
@@ -51,8 +53,9 @@ constexpr int kTopBottomMargin = 1270;
 // Resolutions of each entry of kDrivers. PAPPL gives a job without
 // printer-resolution the entry of its print-quality: draft the first, normal
 // the third, high the last; so 180 x 180, the default, stands third.
-constexpr filter::Resolution kDriverResolutions[][PAPPL_MAX_RESOLUTION] = {
-    {{120, 180}, {360, 180}, {180, 180}, {360, 360}}, {{180, 360}, {360, 180}, {180, 180}, {360, 360}}};
+constexpr page::Resolution kDriverResolutions[][PAPPL_MAX_RESOLUTION] = {
+    {page::kDraftResolution, page::kWideResolution, page::kDefaultResolution, page::kFineResolution},
+    {page::kTallResolution, page::kWideResolution, page::kDefaultResolution, page::kFineResolution}};
 static_assert(sizeof kDriverResolutions / sizeof kDriverResolutions[0] ==
                   sizeof kDrivers / sizeof kDrivers[0],
               "one resolution set per driver");
@@ -60,36 +63,31 @@ static_assert(sizeof kDriverResolutions / sizeof kDriverResolutions[0] ==
 // Printer-ready data in the printer's own language.
 constexpr const char* kRawFormat = "application/vnd.marvik-escp";
 
-// The vendor options, the PPD's two printer options under IPP names: the
-// first value of each is its default and sends nothing; the directions stand
-// in the order of filter::PrintOptions::Direction.
-struct VendorOption {
-  const char* name;
-  const char* values[3];
-  int count;
-};
-constexpr VendorOption kAdjacentDots = {"marvik-adjacent-dots", {"one-pass", "two-passes"}, 2};
-constexpr VendorOption kDirection = {
-    "marvik-print-direction", {"printer-default", "unidirectional", "bidirectional"}, 3};
-constexpr const VendorOption* kVendorOptions[] = {&kAdjacentDots, &kDirection};
-
-// Their texts in the web interface and for clients that localise them.
-constexpr const char* kStrings =
-    "\"marvik-adjacent-dots\" = \"Dots at 360 dpi across\";\n"
-    "\"marvik-adjacent-dots.one-pass\" = \"Printed in one pass (printer prints adjacent dots)\";\n"
-    "\"marvik-adjacent-dots.two-passes\" = \"In two passes (no adjacent dots)\";\n"
-    "\"marvik-print-direction\" = \"Print direction\";\n"
-    "\"marvik-print-direction.printer-default\" = \"Printer default\";\n"
-    "\"marvik-print-direction.unidirectional\" = \"Unidirectional (best alignment)\";\n"
-    "\"marvik-print-direction.bidirectional\" = \"Bidirectional (fastest)\";\n";
-
-// The job's value of a vendor option, or -1 for none or an unknown one.
-int Choice(const VendorOption& option, const pappl_pr_options_t* options) {
-  const char* value = cupsGetOption(option.name, options->num_vendor, options->vendor);
-  for (int i = 0; value != nullptr && i < option.count; ++i) {
-    if (std::strcmp(value, option.values[i]) == 0) return i;
+// The vendor options' texts in the web interface and for clients that
+// localise them, from the options' one vocabulary.
+std::string VendorStrings() {
+  std::string text;
+  const auto line = [&text](const std::string& key, const char* label) {
+    text += "\"" + key + "\" = \"" + label + "\";\n";
+  };
+  for (const page::PrintOption& option : page::kPrintOptions) {
+    line(option.ippName, option.label);
+    for (std::size_t i = 0; i < option.count; ++i) {
+      line(std::string(option.ippName) + "." + option.choices[i].ippKeyword, option.choices[i].label);
+    }
   }
-  return -1;
+  return text;
+}
+
+// The job's printer options from its vendor attributes; a missing or
+// unknown value keeps the default.
+page::PrintOptions JobPrintOptions(const pappl_pr_options_t* options) {
+  page::PrintOptions choices;
+  for (const page::PrintOption& option : page::kPrintOptions) {
+    page::ChooseOption(choices, option, cupsGetOption(option.ippName, options->num_vendor, options->vendor),
+                       page::Vocabulary::kIpp);
+  }
+  return choices;
 }
 
 struct OpenFile {
@@ -106,7 +104,7 @@ struct FreeDeleter {
 // One job's page in hand: the header PAPPL rasterises to and its bitmap.
 struct PageInHand {
   cups_page_header2_t header{};
-  filter::HeaderVerdict verdict;
+  page::HeaderVerdict verdict;
   std::unique_ptr<unsigned char, FreeDeleter> pixels;
 };
 
@@ -128,7 +126,7 @@ bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, u
   PageInHand* page = PageOf(job);
   if (page == nullptr) return false;
   page->header = options->header;
-  page->verdict = filter::CheckPageHeader(page->header);
+  page->verdict = page::CheckPageHeader(page->header);
   if (!page->verdict.ok) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %u refused: %s", pageNo, page->verdict.problem.c_str());
     return false;
@@ -152,31 +150,21 @@ bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned 
   return true;
 }
 
-// The device of the job whose callbacks run on this thread (PAPPL gives each
-// job a thread of its own), for the filter's output, which takes a plain
-// write function.
-thread_local pappl_device_t* t_device = nullptr;
-
-ssize_t WriteToDevice(int, const void* data, std::size_t size) {
-  return papplDeviceWrite(t_device, data, size);
+ssize_t WriteToDevice(void* device, const void* data, std::size_t size) {
+  return papplDeviceWrite(static_cast<pappl_device_t*>(device), data, size);
 }
 
-// Sends the page through the filter's own page path: the same printer model,
-// options and frame as the filter for the same page.
+// Sends the page through the page library: the same printer model, options
+// and frame as the CUPS filter for the same page.
 bool EndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned pageNo) {
   PageInHand* page = PageOf(job);
   if (page == nullptr || !page->pixels) return false;
-  filter::PrintOptions choices;
-  choices.noAdjacentDots = Choice(kAdjacentDots, options) == 1;
-  const int direction = Choice(kDirection, options);
-  if (direction > 0) choices.direction = static_cast<filter::PrintOptions::Direction>(direction);
-  t_device = device;
-  filter::PrinterOutput out(-1, WriteToDevice);
-  const filter::PageResult result =
-      filter::PrintPage(page->header, page->verdict, page->pixels.get(), out, choices);
-  const bool sent = result == filter::PageResult::kWritten && out.Flush();
+  page::PrinterOutput out(WriteToDevice, device);
+  const page::PageResult result =
+      page::PrintPage(page->header, page->verdict, page->pixels.get(), out, JobPrintOptions(options));
+  const bool sent = result == page::PageResult::kWritten && out.Flush();
   page->pixels.reset();
-  if (result == filter::PageResult::kNotEncoded) {
+  if (result == page::PageResult::kNotEncoded) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %u could not be encoded for the printer", pageNo);
     return false;
   }
@@ -269,7 +257,10 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
   // PAPPL's own path "/en.strings" the printers would repeat their
   // printer-strings-languages-supported attribute.
   static std::atomic<bool> stringsAdded{false};
-  if (!stringsAdded.exchange(true)) papplSystemAddStringsData(system, "/marvik/en.strings", "en", kStrings);
+  if (!stringsAdded.exchange(true)) {
+    static const std::string strings = VendorStrings();
+    papplSystemAddStringsData(system, "/marvik/en.strings", "en", strings.c_str());
+  }
   data->rstartjob_cb = StartJob;
   data->rstartpage_cb = StartPage;
   data->rwriteline_cb = WriteLine;
@@ -303,8 +294,8 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
     data->x_resolution[i] = static_cast<int>(kDriverResolutions[driver][i].x);
     data->y_resolution[i] = static_cast<int>(kDriverResolutions[driver][i].y);
   }
-  data->x_default = 180;
-  data->y_default = 180;
+  data->x_default = static_cast<int>(page::kDefaultResolution.x);
+  data->y_default = static_cast<int>(page::kDefaultResolution.y);
 
   data->num_media = static_cast<int>(sizeof kMedia / sizeof kMedia[0]);
   for (int i = 0; i < data->num_media; ++i) data->media[i] = kMedia[i];
@@ -318,13 +309,14 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
 
   if (*attrs == nullptr) *attrs = ippNew();
   data->num_vendor = 0;
-  for (const VendorOption* option : kVendorOptions) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s-supported", option->name);
-    ippAddStrings(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, option->count, nullptr, option->values);
-    std::snprintf(name, sizeof name, "%s-default", option->name);
-    ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, nullptr, option->values[0]);
-    data->vendor[data->num_vendor++] = option->name;
+  for (const page::PrintOption& option : page::kPrintOptions) {
+    const char* keywords[page::kMaxChoices];
+    for (std::size_t i = 0; i < option.count; ++i) keywords[i] = option.choices[i].ippKeyword;
+    const std::string name = option.ippName;
+    ippAddStrings(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-supported").c_str(),
+                  static_cast<int>(option.count), nullptr, keywords);
+    ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-default").c_str(), nullptr, keywords[0]);
+    data->vendor[data->num_vendor++] = option.ippName;
   }
   // IPP Everywhere attributes PAPPL 1.3 leaves out; these values are true of
   // a one-sided black printer without preferred attributes.

@@ -40,6 +40,15 @@ TEST(FilterProgram, StartsAsCupsRunsIt) {
          j.input = Stream({kInch, Page(72, 72, Pattern::kStripes, 180, 180, "cupsHeight=0"), kInch});
        },
        1, "PAGE: 1 1\nERROR: Page 2 refused: the CUPS raster library rejects its header [^\n]*\n", 0},
+      {"empty input", [](Job& j) { j.input.clear(); }, 1, "ERROR: No pages found\n", 0},
+      {"not raster", [](Job& j) { j.input = Bytes(j.input.rbegin(), j.input.rend()); }, 1,
+       "ERROR: No pages found: the input is not raster data\n", 0},
+      {"cut inside page 2's header",
+       [](Job& j) {
+         j.input = Stream({kInch, kInch}, static_cast<long long>(j.input.size()) - 8);
+       },
+       1, "PAGE: 1 1\nERROR: The raster data ended inside the header of page 2; the page was not printed\n",
+       0},
   };
   Sandbox sandbox;
   for (const auto& c : cases) {

@@ -117,7 +117,7 @@ done
 # The two printer options, as the filter prints them with the PPD's options.
 declare -A ppd_choice=([printer-default]=Default [unidirectional]=Uni [bidirectional]=Bi
                        [one-pass]=OnePass [two-passes]=TwoPass)
-for c in "180x180 printer-default two-passes" "360x360 unidirectional two-passes" "360x360 bidirectional one-pass"; do
+for c in "360x180 printer-default two-passes" "360x360 unidirectional one-pass" "360x360 bidirectional two-passes"; do
   read -r resolution direction adjacent <<< "$c"
   page=$work/pages/$resolution-612x792.ras
   print_job m24 "$page" "${resolution}dpi" na_letter_8.5x11in "$direction" "$adjacent"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <numeric>
 
-#include "filter/PageLoop.h"
+#include "page/PrintPage.h"
 #include "tests/tools/RoundTrip.h"
 #include "tools/mkraster/RasterWriter.h"
 
@@ -159,15 +159,15 @@ TEST(FilterPageRoundTrip, EveryDepthAndColourSpacePrintsTheSameDots) {
     layout.colorSpace = format.second;
     const cups_page_header2_t header = raster::LayoutHeader(layout);
     std::vector<uint8_t> pixels = raster::RenderPage(header, layout);
-    const filter::HeaderVerdict verdict = filter::CheckPageHeader(header);
+    const page::HeaderVerdict verdict = page::CheckPageHeader(header);
     ASSERT_TRUE(verdict.ok) << verdict.problem;
     struct Fd {
       int fd;
       ~Fd() { close(fd); }
     } file{memfd_create("frame", MFD_CLOEXEC)};
     ASSERT_GE(file.fd, 0);
-    filter::PrinterOutput out(file.fd);
-    ASSERT_EQ(filter::PrintPage(header, verdict, pixels.data(), out), filter::PageResult::kWritten);
+    page::PrinterOutput out(file.fd);
+    ASSERT_EQ(page::PrintPage(header, verdict, pixels.data(), out), page::PageResult::kWritten);
     ASSERT_TRUE(out.Flush());
     Bytes frame(static_cast<size_t>(lseek(file.fd, 0, SEEK_END)));
     ASSERT_EQ(pread(file.fd, frame.data(), frame.size(), 0), static_cast<ssize_t>(frame.size()));

@@ -1,22 +1,21 @@
-#include "filter/PrinterOutput.h"
+#include "page/PrinterOutput.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-namespace marvik::filter {
+namespace marvik::page {
 
-namespace {
-
-ssize_t SystemWrite(int fd, const void* data, std::size_t size) {
-  return ::write(fd, data, size);
+ssize_t PrinterOutput::WriteDescriptor(void* fd, const void* data, std::size_t size) {
+  return ::write(*static_cast<int*>(fd), data, size);
 }
 
-}  // namespace
+PrinterOutput::PrinterOutput(int fd) : fd_(fd), write_(&PrinterOutput::WriteDescriptor), context_(&fd_) {
+  buffer_.reserve(kBufferSize);
+}
 
-PrinterOutput::PrinterOutput(int fd, WriteFunction writeFn)
-    : fd_(fd), write_(writeFn ? writeFn : SystemWrite) {
+PrinterOutput::PrinterOutput(WriteFunction write, void* context) : write_(write), context_(context) {
   buffer_.reserve(kBufferSize);
 }
 
@@ -46,7 +45,7 @@ bool PrinterOutput::Flush() {
 
 bool PrinterOutput::WriteThrough(const unsigned char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t n = write_(fd_, data, size);
+    const ssize_t n = write_(context_, data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error_ = n < 0 ? errno : 0;
@@ -60,4 +59,4 @@ bool PrinterOutput::WriteThrough(const unsigned char* data, std::size_t size) {
   return true;
 }
 
-}  // namespace marvik::filter
+}  // namespace marvik::page

@@ -11,14 +11,7 @@
 #include <string>
 #include <type_traits>
 
-namespace marvik::filter {
-
-// The pitches the 24-pin head prints at (horizontal x vertical dpi).
-struct Resolution {
-  unsigned x;
-  unsigned y;
-};
-constexpr Resolution kSupportedResolutions[] = {{120, 180}, {180, 180}, {360, 180}, {180, 360}, {360, 360}};
+namespace marvik::page {
 
 // How a page's pixels reach the encoder.
 enum class PixelFormat {
@@ -48,4 +41,4 @@ unsigned RawField(const Enum& field) {
   return value;
 }
 
-}  // namespace marvik::filter
+}  // namespace marvik::page

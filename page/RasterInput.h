@@ -11,8 +11,9 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 
-namespace marvik::filter {
+namespace marvik::page {
 
 class RasterInput {
  public:
@@ -31,6 +32,9 @@ class RasterInput {
   cups_raster_t* get() const { return raster_; }
   // True once a read returned end of input (or failed: nothing more comes).
   bool ReachedEnd() const { return ended_; }
+  // Bytes the input has delivered so far. A header that libcups could not
+  // read in full while the count still grew was cut off by the end.
+  std::uint64_t BytesRead() const { return bytesRead_; }
 
  private:
   static ssize_t Read(void* self, unsigned char* buffer, std::size_t size);
@@ -40,7 +44,8 @@ class RasterInput {
   void* context_;
   int fd_ = -1;
   bool ended_ = false;
+  std::uint64_t bytesRead_ = 0;
   cups_raster_t* raster_ = nullptr;
 };
 
-}  // namespace marvik::filter
+}  // namespace marvik::page

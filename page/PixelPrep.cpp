@@ -1,6 +1,6 @@
-#include "filter/PixelPrep.h"
+#include "page/PixelPrep.h"
 
-namespace marvik::filter {
+namespace marvik::page {
 
 void InvertDots(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t width,
                 std::uint32_t height) {
@@ -19,4 +19,4 @@ void FlipGray(unsigned char* pixels, std::uint64_t size) {
   for (std::uint64_t i = 0; i < size; ++i) pixels[i] = static_cast<unsigned char>(255 - pixels[i]);
 }
 
-}  // namespace marvik::filter
+}  // namespace marvik::page

@@ -1,10 +1,10 @@
-#include "filter/RasterInput.h"
+#include "page/RasterInput.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace marvik::filter {
+namespace marvik::page {
 
 RasterInput::RasterInput(int fd) : read_(&RasterInput::ReadDescriptor), context_(&fd_), fd_(fd) {
   raster_ = cupsRasterOpenIO(&RasterInput::Read, this, CUPS_RASTER_READ);
@@ -22,6 +22,7 @@ ssize_t RasterInput::Read(void* self, unsigned char* buffer, std::size_t size) {
   auto* input = static_cast<RasterInput*>(self);
   const ssize_t n = input->read_(input->context_, buffer, size);
   if (n <= 0 && size > 0) input->ended_ = true;
+  if (n > 0) input->bytesRead_ += static_cast<std::uint64_t>(n);
   return n;
 }
 
@@ -33,4 +34,4 @@ ssize_t RasterInput::ReadDescriptor(void* fd, unsigned char* buffer, std::size_t
   return n;
 }
 
-}  // namespace marvik::filter
+}  // namespace marvik::page

@@ -1,4 +1,4 @@
-// The filter's page work in-process: header checks, the page loop over memory.
+// The page work in-process: header checks, the page loop over memory.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,9 +10,10 @@
 #include <cstring>
 
 #include "filter/CancelJob.h"
-#include "filter/PageLoop.h"
-#include "filter/PixelPrep.h"
 #include "logging/marvlog.h"
+#include "page/PageHeaderCheck.h"
+#include "page/PageLoop.h"
+#include "page/PixelPrep.h"
 #include "tests/filter/FilterTestSupport.h"
 
 namespace marvik::test {
@@ -30,7 +31,7 @@ const bool kScratchLog = [] {
 // step's errno, 0 accepts nothing, n > 0 at most n bytes; then all is taken.
 std::vector<std::pair<long, int>> steps;
 Bytes received;
-ssize_t ScriptedWrite(int, const void* data, std::size_t size) {
+ssize_t ScriptedWrite(void*, const void* data, std::size_t size) {
   const auto [step, error] = steps.empty() ? std::pair<long, int>(static_cast<long>(size), 0) : steps.front();
   if (!steps.empty()) steps.erase(steps.begin());
   errno = error;
@@ -55,8 +56,19 @@ struct Memory {
   }
 };
 
+// Status lines as the CUPS filter writes them.
+struct Lines : page::PageEvents {
+  std::string text;
+  const volatile std::sig_atomic_t* canceled;
+  void HeaderRead(int n, const cups_page_header2_t& h, bool accepted) override {
+    if (accepted) text += "PAGE: " + std::to_string(n) + " " + std::to_string(h.NumCopies) + "\n";
+  }
+  void Error(const std::string& message) override { text += "ERROR: " + message + "\n"; }
+  bool Canceled() override { return *canceled != 0; }
+};
+
 struct Loop {
-  filter::JobOutcome outcome;
+  page::JobOutcome outcome;
   int status = -1;
   Bytes out;
   std::string lines;  // for CUPS
@@ -66,16 +78,13 @@ Loop RunLoop(const Bytes& stream, std::size_t cancelAt = SIZE_MAX, std::size_t c
   Loop run;
   received.clear();
   Memory memory{stream, chunk, cancelAt, 0, cancelAt == 0};
-  filter::RasterInput input(&Memory::Read, &memory);
-  char* text = nullptr;
-  std::size_t length = 0;
-  std::FILE* lines = ::open_memstream(&text, &length);
-  filter::PrinterOutput out(1, ScriptedWrite);
-  run.outcome = filter::RunPageLoop(input, out, lines, &memory.canceled);
-  run.status = filter::FinishJob(run.outcome, out, lines);
-  std::fclose(lines);
-  run.lines.assign(text, length);
-  std::free(text);
+  page::RasterInput input(&Memory::Read, &memory);
+  Lines lines;
+  lines.canceled = &memory.canceled;
+  page::PrinterOutput out(ScriptedWrite, nullptr);
+  run.outcome = page::RunPageLoop(input, out, lines);
+  run.status = page::FinishJob(run.outcome, out, lines);
+  run.lines = lines.text;
   run.out = received;
   steps.clear();
   return run;
@@ -120,7 +129,7 @@ TEST(PageLoop, WhiteAndGrayPagesPrintAsTheirBlackTwin) {
   }
   // The encoder is handed white past the width, spare bytes included.
   Bytes row = Hex("0F 00 AA");
-  filter::InvertDots(row.data(), 3, 12, 1);
+  page::InvertDots(row.data(), 3, 12, 1);
   EXPECT_EQ(row, Hex("F0 F0 00"));
 }
 
@@ -150,7 +159,7 @@ TEST(PageLoop, RefusesHeadersTheEncoderCannotPrint) {
     const PageSpec page = Page(612, 792, Pattern::kStripes, 180, 180, c.overrides);
     cups_page_header2_t h = raster::LayoutHeader(page);
     for (const auto& [field, value] : page.overrides) ASSERT_TRUE(raster::ApplyOverride(h, field, value));
-    const filter::HeaderVerdict verdict = filter::CheckPageHeader(h);
+    const page::HeaderVerdict verdict = page::CheckPageHeader(h);
     EXPECT_EQ(verdict.ok, c.problem == nullptr) << verdict.problem;
     EXPECT_TRUE(c.problem ? verdict.problem.find(c.problem) != std::string::npos
                           : verdict.pageBytes == h.cupsBytesPerLine * h.cupsHeight)
@@ -162,21 +171,31 @@ TEST(PageLoop, ABrokenPageEndsTheJobAfterTheEarlierOnes) {
   const PageSpec good = Page(101, 60);
   const Bytes first = RunLoop(Stream({good})).out;
   const char* const libcups = "ERROR: Page 2 refused: the CUPS raster library rejects its header";
+  const char* const inHeader =
+      "ERROR: The raster data ended inside the header of page 2; the page was not printed\n";
+  // Cut `intoHeader` bytes after page 1 (the rest of the stream goes), or
+  // 10 bytes before the end when `intoHeader` is 0.
   const struct {
     const char* overrides;  // of page 2 of 3; a refused page must not pass for the end
+    long long intoHeader;
     const char* error;
   } cases[] = {
-      {"cupsWidth=0", "ERROR: Page 2 refused: cupsWidth = 0"},
-      {"cupsHeight=0", libcups},  // libcups answers "no header" as at the end
-      {"cupsBytesPerLine=0", libcups},
-      {"cupsBitsPerPixel=248", libcups},
-      {nullptr, "PAGE: 2 1\nERROR: The raster data ended inside page 2; the page was not printed\n"},
+      {"cupsWidth=0", 0, "ERROR: Page 2 refused: cupsWidth = 0"},
+      {"cupsHeight=0", 0, libcups},  // libcups answers "no header" as at the end
+      {"cupsBytesPerLine=0", 0, libcups},
+      {"cupsBitsPerPixel=248", 0, libcups},
+      {nullptr, 0, "PAGE: 2 1\nERROR: The raster data ended inside page 2; the page was not printed\n"},
+      {nullptr, 1, inHeader},
+      {nullptr, 1795, inHeader},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
+    const long long one = static_cast<long long>(Stream({good}).size());
+    const long long two = static_cast<long long>(Stream({good, good}).size());
     const Loop run =
-        RunLoop(c.overrides ? Stream({good, Page(101, 60, Pattern::kStripes, 180, 180, c.overrides), good})
-                            : Stream({good, good}, 10));
+        RunLoop(c.overrides    ? Stream({good, Page(101, 60, Pattern::kStripes, 180, 180, c.overrides), good})
+                : c.intoHeader ? Stream({good, good}, two - one - c.intoHeader)
+                               : Stream({good, good}, 10));
     EXPECT_EQ(run.out, first);
     EXPECT_EQ(run.outcome.pagesWritten, 1);
     EXPECT_EQ(run.status, 1);

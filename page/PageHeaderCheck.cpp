@@ -1,11 +1,12 @@
-#include "filter/PageHeaderCheck.h"
+#include "page/PageHeaderCheck.h"
 
 #include <cstdio>
 #include <utility>
 
+#include "page/Resolutions.h"
 #include "printer/MarvikESCP.h"
 
-namespace marvik::filter {
+namespace marvik::page {
 
 namespace {
 
@@ -19,13 +20,6 @@ HeaderVerdict Refuse(std::string problem) {
   HeaderVerdict verdict;
   verdict.problem = std::move(problem);
   return verdict;
-}
-
-bool SupportedResolution(unsigned x, unsigned y) {
-  for (const Resolution& r : kSupportedResolutions) {
-    if (r.x == x && r.y == y) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -69,12 +63,11 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
                   static_cast<unsigned long long>(MarvikESCP::kMaxBitmapBytes));
     return Refuse(text);
   }
-  if (!SupportedResolution(h.HWResolution[0], h.HWResolution[1])) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "HWResolution = [ %u %u ] is not supported (120x180, 180x180, 360x180, 180x360, 360x360)",
-                  h.HWResolution[0], h.HWResolution[1]);
-    return Refuse(text);
+  if (!IsSupportedResolution(h.HWResolution[0], h.HWResolution[1])) {
+    char text[64];
+    std::snprintf(text, sizeof text, "HWResolution = [ %u %u ] is not supported", h.HWResolution[0],
+                  h.HWResolution[1]);
+    return Refuse(std::string(text) + " (" + ResolutionList() + ")");
   }
   HeaderVerdict verdict;
   verdict.ok = true;
@@ -87,4 +80,4 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
   return verdict;
 }
 
-}  // namespace marvik::filter
+}  // namespace marvik::page

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace marvik::filter {
+namespace marvik::page {
 
 // 1-bit pages whose 1 means white: inverts every row and clears the bits past
 // `width`, which would otherwise turn blank rows into bands.
@@ -13,4 +13,4 @@ void InvertDots(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t
 // 8-bit pages with 255 black: turns them into gray with 0 black.
 void FlipGray(unsigned char* pixels, std::uint64_t size);
 
-}  // namespace marvik::filter
+}  // namespace marvik::page
