@@ -52,11 +52,12 @@ test-asan: deps
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
-# ThreadSanitizer covers the code that has threads: logging and the filter.
+# ThreadSanitizer covers the code that has threads: logging, the filter, and
+# the printer application printing on two printers at once.
 test-tsan: deps
-	cmake -S . -B $(BUILD)-tsan -G Ninja -DSANITIZE=thread -DMARVIK_BENCH=OFF '-DMARVIK_TEST_DIRS=logging;filter'
+	cmake -S . -B $(BUILD)-tsan -G Ninja -DSANITIZE=thread -DMARVIK_BENCH=OFF '-DMARVIK_TEST_DIRS=logging;filter;printer-app'
 	cmake --build $(BUILD)-tsan -j $(JOBS)
-	cd $(BUILD)-tsan && setarch $$(uname -m) -R ctest --output-on-failure -j $(JOBS) -L 'logging|filter'
+	cd $(BUILD)-tsan && setarch $$(uname -m) -R ctest --output-on-failure -j $(JOBS) -L 'logging|filter|threads'
 
 demo: build
 	@if [ -x tools/demo.sh ]; then tools/demo.sh $(BUILD); \
@@ -97,14 +98,6 @@ deb-test: deb
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-fuzz $(DEB_WORK)
 
-# Test weight: lines of tests and fuzz harnesses against lines of every code
-# folder. Counts *.cpp, *.h, *.sh, *.py and CMakeLists.txt; fuzz corpora are data.
+# Test weight: lines of tests and test support against lines of code.
 stats:
-	@count() { find "$$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.sh' -o -name '*.py' \
-	    -o -name CMakeLists.txt \) -not -path '*/corpus/*' -print0 | xargs -0 cat | wc -l; }; \
-	code_dirs=$$(find * -name '*.cpp' -o -name '*.h' | cut -d/ -f1 | sort -u | \
-	    grep -vxE 'tests|fuzz|bench|cmake|samples|ppd|debian|build.*'); \
-	tests=$$(count tests fuzz); code=$$(count $$code_dirs); \
-	echo "tests and fuzz: $$tests lines"; \
-	echo "code ($$(echo $$code_dirs)): $$code lines"; \
-	awk -v t=$$tests -v c=$$code 'BEGIN { printf "ratio: %.3f (limit 0.35)\n", t / c }'
+	@tools/line-stats.sh
