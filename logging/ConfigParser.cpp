@@ -54,35 +54,54 @@ int32_t clampInt32(long long value) {
   return static_cast<int32_t>(value);
 }
 
-void applySetting(LoggerInfo& info, const std::string& key, const std::string& rawValue) {
+// Sets one field of info; returns the setting it names, or LOG_DATA_RECORD
+// for a key it does not know or a level word it cannot read.
+LogDataType applySetting(LoggerInfo& info, const std::string& key, const std::string& rawValue) {
   if (key == "path") {
     info.path = rawValue;
-    return;
+    return LOG_DATA_PATH;
   }
   if (key == "name") {
     info.name = rawValue;
-    return;
+    return LOG_DATA_NAME;
   }
   const std::string value = lowerCase(rawValue);
   int32_t level = 0;
   if (key == "level") {
-    if (levelValue(value, &level)) info.level.store(level);
-  } else if (key == "display") {
+    if (!levelValue(value, &level)) return LOG_DATA_RECORD;
+    info.level.store(level);
+    return LOG_DATA_LEVEL;
+  }
+  if (key == "display") {
     info.display.store(switchValue(value));
-  } else if (key == "outfile") {
+    return LOG_DATA_DISPLAY;
+  }
+  if (key == "outfile") {
     info.outfile.store(switchValue(value));
-  } else if (key == "monthdir") {
+    return LOG_DATA_OUTFILE;
+  }
+  if (key == "monthdir") {
     info.monthdir = switchValue(value);
-  } else if (key == "fileline") {
+    return LOG_DATA_MONTHDIR;
+  }
+  if (key == "fileline") {
     info.fileline.store(switchValue(value));
-  } else if (key == "enable") {
+    return LOG_DATA_FILELINE;
+  }
+  if (key == "enable") {
     info.enable.store(switchValue(value));
-  } else if (key == "limitsize") {
+    return LOG_DATA_ENABLE;
+  }
+  if (key == "limitsize") {
     // atoi's result, carried as unsigned like the setter's argument.
     info.limitsize = static_cast<uint32_t>(clampInt32(leadingNumber(value)));
-  } else if (key == "reserve") {
-    info.reserveTime = clampInt32(leadingNumber(value));
+    return LOG_DATA_LIMITSIZE;
   }
+  if (key == "reserve") {
+    info.reserveTime = clampInt32(leadingNumber(value));
+    return LOG_DATA_RESERVE;
+  }
+  return LOG_DATA_RECORD;
 }
 
 }  // namespace
@@ -110,7 +129,7 @@ std::pair<std::string, std::string> splitPairString(const std::string& text, con
 }
 
 bool parseConfigLine(const std::string& line, int lineNumber, std::string& section,
-                     std::map<std::string, LoggerInfo>& out) {
+                     std::map<std::string, LoggerInfo>& out, NamedSettings* named) {
   (void)lineNumber;
   std::pair<std::string, std::string> pair = splitPairString(line, "=");
   if (pair.first.empty()) return false;
@@ -134,11 +153,12 @@ bool parseConfigLine(const std::string& line, int lineNumber, std::string& secti
   }
   auto entry = out.find(section);
   if (entry == out.end()) return true;
-  applySetting(entry->second, lowerCase(pair.first), pair.second);
+  const LogDataType setting = applySetting(entry->second, lowerCase(pair.first), pair.second);
+  if (named != nullptr && setting != LOG_DATA_RECORD) (*named)[section] |= namedBit(setting);
   return true;
 }
 
-bool parseConfigFromString(std::string text, std::map<std::string, LoggerInfo>& out) {
+bool parseConfigFromString(std::string text, std::map<std::string, LoggerInfo>& out, NamedSettings* named) {
   std::string section;
   int lineNumber = 0;
   size_t start = 0;
@@ -146,7 +166,7 @@ bool parseConfigFromString(std::string text, std::map<std::string, LoggerInfo>& 
   for (;;) {
     const size_t stop = text.find_first_of("\r\n", start);
     const std::string line = text.substr(start, stop == std::string::npos ? std::string::npos : stop - start);
-    parseConfigLine(line, ++lineNumber, section, out);
+    parseConfigLine(line, ++lineNumber, section, out, named);
     if (stop == std::string::npos) break;
     start = stop + 1;
   }

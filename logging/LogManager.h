@@ -84,10 +84,13 @@ class LogManager : public ThreadHelper, public ILogManager {
   uint32_t getStatusActiveLoggers() override;
   LogData* makeLogData(int id, int level) override;
   void freeLogData(LogData* record) override;
+  bool mergeConfigFromString(const char* text) override;
 
   void run() override;
 
-  bool configFromStringImpl(std::string text, bool isUpdate);
+  // isUpdate: a reload, which changes existing loggers only. namedOnly: a
+  // section changes only the settings it names.
+  bool configFromStringImpl(std::string text, bool isUpdate, bool namedOnly = false);
   bool hotChange(int id, LogDataType type, int value, const std::string& text);
   bool onHotChange(int id, LogDataType type, int value, const std::string& text);
   // Terminal hook: writes nothing, so that standard output carries only the
@@ -125,6 +128,7 @@ class LogManager : public ThreadHelper, public ILogManager {
   // would let some real changes pass for the old text.
   LockHelper configLock;
   std::string appliedConfig;
+  bool appliedNamedOnly = false;
   // configFile is written once, before configFileSet is published.
   std::atomic<bool> configClaimed{false};
   std::atomic<bool> configFileSet{false};

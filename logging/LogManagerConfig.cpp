@@ -24,6 +24,11 @@ bool LogManager::configFromString(const char* text) {
   return configFromStringImpl(text, false);
 }
 
+bool LogManager::mergeConfigFromString(const char* text) {
+  if (text == nullptr) return false;
+  return configFromStringImpl(text, false, true);
+}
+
 bool LogManager::updateConfig() {
   std::string text;
   if (!readConfigFile(&text)) return false;
@@ -47,16 +52,18 @@ bool LogManager::readConfigFile(std::string* text) {
   return true;
 }
 
-bool LogManager::configFromStringImpl(std::string text, bool isUpdate) {
+bool LogManager::configFromStringImpl(std::string text, bool isUpdate, bool namedOnly) {
   {
     // Compared and stored in one step, so that a reload on the writer
     // thread and a caller's text cannot both take themselves for new.
     AutoLock guard(configLock);
-    if (text == appliedConfig) return true;
+    if (text == appliedConfig && namedOnly == appliedNamedOnly) return true;
     appliedConfig = text;
+    appliedNamedOnly = namedOnly;
   }
   std::map<std::string, LoggerInfo> sections;
-  parseConfigFromString(text, sections);
+  NamedSettings named;
+  parseConfigFromString(text, sections, &named);
   for (const auto& entry : sections) {
     int id = findLogger(entry.first.c_str());
     if (id == MARVLOG_INVALID_LOGGER_ID) {
@@ -64,17 +71,19 @@ bool LogManager::configFromStringImpl(std::string text, bool isUpdate) {
       id = createLogger(entry.first.c_str());
       if (id == MARVLOG_INVALID_LOGGER_ID) continue;
     }
+    const uint32_t keys = namedOnly ? named[entry.first] : ~0u;
+    const auto given = [keys](LogDataType setting) { return (keys & namedBit(setting)) != 0; };
     const LoggerInfo& info = entry.second;
-    enableLogger(id, info.enable.load());
-    setLoggerName(id, info.name.c_str());
-    setLoggerPath(id, info.path.c_str());
-    setLoggerLevel(id, info.level.load());
-    setLoggerFileLine(id, info.fileline.load());
-    setLoggerDisplay(id, info.display.load());
-    setLoggerOutFile(id, info.outfile.load());
-    setLoggerLimitsize(id, info.limitsize);
-    setLoggerMonthdir(id, info.monthdir);
-    setLoggerReserveTime(id, static_cast<long>(info.reserveTime));
+    if (given(LOG_DATA_ENABLE)) enableLogger(id, info.enable.load());
+    if (given(LOG_DATA_NAME)) setLoggerName(id, info.name.c_str());
+    if (given(LOG_DATA_PATH)) setLoggerPath(id, info.path.c_str());
+    if (given(LOG_DATA_LEVEL)) setLoggerLevel(id, info.level.load());
+    if (given(LOG_DATA_FILELINE)) setLoggerFileLine(id, info.fileline.load());
+    if (given(LOG_DATA_DISPLAY)) setLoggerDisplay(id, info.display.load());
+    if (given(LOG_DATA_OUTFILE)) setLoggerOutFile(id, info.outfile.load());
+    if (given(LOG_DATA_LIMITSIZE)) setLoggerLimitsize(id, info.limitsize);
+    if (given(LOG_DATA_MONTHDIR)) setLoggerMonthdir(id, info.monthdir);
+    if (given(LOG_DATA_RESERVE)) setLoggerReserveTime(id, static_cast<long>(info.reserveTime));
   }
   return true;
 }

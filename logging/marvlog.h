@@ -116,6 +116,11 @@ class ILogManager {
   // had (the statement is then dropped).
   virtual LogData* makeLogData(int id, int level) = 0;
   virtual void freeLogData(LogData* record) = 0;
+  // Like configFromString, except that a section changes only the settings
+  // it names and leaves the others as they are (configFromString sets them
+  // to their defaults). For settings laid over a program's own, such as an
+  // administrator's file.
+  virtual bool mergeConfigFromString(const char* text) = 0;
 };
 
 // The two halves of a log statement, for the macros below and for callers
