@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <utility>
 
+#include "logging/ConfigParser.h"
 #include "logging/marvlog.h"
 
 namespace marvik::filter {
@@ -35,6 +37,20 @@ LogSettingsRead Ignored(std::string* reason, std::string why) {
 }
 
 }  // namespace
+
+std::string UnsafeLogSettings(const std::string& text) {
+  std::map<std::string, marvlog::LoggerInfo> sections;
+  marvlog::NamedSettings named;
+  // The logging library reads the text up to its first NUL, and so does this.
+  marvlog::parseConfigFromString(text.c_str(), sections, &named);
+  for (const auto& [key, section] : sections) {
+    // A section that names no file name takes its own as one (a new logger).
+    if (section.name.find('/') != std::string::npos) return "a log name in it holds a /";
+    const bool namesPath = (named[key] & marvlog::namedBit(marvlog::LOG_DATA_PATH)) != 0;
+    if (namesPath && section.path[0] != '/') return "a log path in it is not absolute";
+  }
+  return "";
+}
 
 std::string LogSettingsPath() {
   const char* root = std::getenv("CUPS_SERVERROOT");
@@ -84,18 +100,20 @@ void ApplyAdminLogSettings(std::FILE* status) {
   const std::string path = LogSettingsPath();
   std::string text;
   std::string reason;
-  switch (ReadLogSettings(path, &text, &reason)) {
-    case LogSettingsRead::kAbsent:
-      return;
-    case LogSettingsRead::kIgnored:
-      std::fprintf(status, "DEBUG: Ignoring the log settings in %s: %s\n", path.c_str(), reason.c_str());
-      return;
-    case LogSettingsRead::kRead:
-      break;
+  LogSettingsRead read = ReadLogSettings(path, &text, &reason);
+  if (read == LogSettingsRead::kAbsent) return;
+  if (read == LogSettingsRead::kRead) {
+    reason = UnsafeLogSettings(text);
+    if (!reason.empty()) read = LogSettingsRead::kIgnored;
+  }
+  if (read == LogSettingsRead::kIgnored) {
+    std::fprintf(status, "DEBUG: Ignoring the log settings in %s: %s\n", path.c_str(), reason.c_str());
+    return;
   }
   // The text, not the path: the logging library would open the path again,
-  // and what it found there need not be the file checked here.
-  marvlog::ILogManager::getRef().configFromString(text.c_str());
+  // and what it found there need not be the file checked here. Merged: what
+  // the file leaves out keeps the filter's own settings.
+  marvlog::ILogManager::getRef().mergeConfigFromString(text.c_str());
   std::fprintf(status, "DEBUG: Applied the log settings in %s\n", path.c_str());
 }
 

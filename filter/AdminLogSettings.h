@@ -27,9 +27,15 @@ enum class LogSettingsRead { kAbsent, kRead, kIgnored };
 // that was checked. kIgnored comes with the reason in *reason.
 LogSettingsRead ReadLogSettings(const std::string& path, std::string* text, std::string* reason);
 
-// Applies the settings file to the job log with the logging
-// library's configuration text, or, when the file is there but not safe,
-// says once on `status` why it was ignored. Without the file nothing happens.
+// Why a settings text must not be applied, or "" when it may: a log name
+// in it holds a "/" (it would leave its directory), or a log path in it is
+// not absolute (it would depend on the working directory).
+std::string UnsafeLogSettings(const std::string& text);
+
+// Applies the settings file to the job log as a merged logging configuration
+// text (what it leaves out keeps the filter's own settings), or, when the
+// file is there but not safe, says once on `status` why it was ignored, and
+// applies none of it. Without the file nothing happens.
 void ApplyAdminLogSettings(std::FILE* status);
 
 }  // namespace marvik::filter

@@ -159,18 +159,27 @@ TEST(FilterProgram, PrinterOptionsReachThePage) {
   }
 }
 
-// $CUPS_SERVERROOT/rastertomarvik.conf (here: the log off) is applied when
-// root's and writable by nobody else, else ignored with one DEBUG: line.
+// $CUPS_SERVERROOT/rastertomarvik.conf (the log off, unless a row writes
+// another) is applied when root's, writable by nobody else, with one link and
+// at most 64 KiB, and changes only what it names; else ignored, all of it,
+// with one DEBUG: line.
 TEST(FilterProgram, AppliesTheAdministratorsLogSettingsOnlyWhenSafe) {
   if (::geteuid() != 0) GTEST_SKIP() << "the settings file must be root's";
-  const std::string ignoring = "DEBUG: Ignoring the log settings in [^\n]*/cups/rastertomarvik.conf: ";
+  const std::string in = "the log settings in [^\n]*/cups/rastertomarvik.conf",
+                    ignoring = "DEBUG: Ignoring " + in + ": ", applied = "DEBUG: Applied " + in + "\n";
   const struct {
     const char* plant;  // shell commands; $F is the settings file, written just before
     std::string err;    // a regular expression
-    bool logs;          // the job log holds the job's lines
+    bool logs;          // the job log, where the filter puts it, holds the job's lines
   } cases[] = {
       {"rm $F", "", true},
-      {"chmod 644 $F", "DEBUG: Applied the log settings in [^\n]*/cups/rastertomarvik.conf\n", false},
+      {"chmod 644 $F", applied, false},
+      {"truncate -s 65536 $F", applied, false},
+      {"truncate -s 65537 $F", ignoring + "it is larger than 65536 bytes\n", true},
+      {"ln $F $F.2", ignoring + "it has more than one hard link\n", true},
+      {"printf '[Main]\\nlevel = trace\\n' >$F", applied, true},
+      {"printf '[Main]\\nname = ../tmp/x\\n' >$F", ignoring + "a log name in it holds a /\n", true},
+      {"printf '[Main]\\npath = tmp\\n' >$F", ignoring + "a log path in it is not absolute\n", true},
       {"chmod 646 $F", ignoring + "it is writable by group or others\n", true},
       {"chmod 664 $F", ignoring + "it is writable by group or others\n", true},
       {"chown 65534 $F", ignoring + "it is not owned by root\n", true},
