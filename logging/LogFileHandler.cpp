@@ -34,6 +34,10 @@ bool flagsForMode(const char* mode, int* flags) {
 }  // namespace
 
 long LogFileHandler::open(const char* path, const char* mode) {
+  return openAt(AT_FDCWD, path, mode);
+}
+
+long LogFileHandler::openAt(int directory, const char* path, const char* mode) {
   close();
   int flags = 0;
   if (path == nullptr || !flagsForMode(mode, &flags)) return -1;
@@ -41,7 +45,7 @@ long LogFileHandler::open(const char* path, const char* mode) {
   // O_NONBLOCK keeps a planted FIFO from blocking the open; it is cleared
   // again once the file is known to be a regular one.
   const int openFlags = (flags & ~O_TRUNC) | O_CLOEXEC | O_NONBLOCK | (writes ? O_NOFOLLOW : 0);
-  int fd = ::open(path, openFlags, 0666);
+  int fd = ::openat(directory, path, openFlags, 0666);
   if (fd < 0) return -1;
   // A second hard link is as foreign as a symbolic link: where the kernel
   // lets anyone link to another user's file, it would point our appends

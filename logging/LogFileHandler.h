@@ -24,6 +24,8 @@ class LogFileHandler {
   // following a symbolic link in its last component: log files have fixed,
   // guessable names.
   long open(const char* path, const char* mode);
+  // The same for `name` relative to the directory descriptor `directory`.
+  long openAt(int directory, const char* name, const char* mode);
   bool isOpen() const { return file_ != nullptr; }
   // Writes len bytes; a short write closes the file.
   void write(const char* data, size_t len);

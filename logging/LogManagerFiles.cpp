@@ -1,5 +1,7 @@
 // Opening and closing a logger's file: day and size bookkeeping, month
 // directories, and the clean-up of files older than the retention time.
+#include <fcntl.h>
+
 #include <cstdio>
 #include <ctime>
 
@@ -59,19 +61,25 @@ bool LogManager::openLogger(LogData* record) {
   // slashes), so the file must be opened under that same form.
   std::string directory = logger.path;
   fixPath(directory);
+  const std::string fileName = logger.name + ".log";
+  char month[32] = "";
   if (logger.monthdir) {
     const struct tm when = timeToTm(static_cast<time_t>(record->time));
-    char month[32];
-    std::snprintf(month, sizeof(month), "%04d_%02d/", when.tm_year + 1900, when.tm_mon + 1);
-    directory += month;
+    std::snprintf(month, sizeof(month), "%04d_%02d", when.tm_year + 1900, when.tm_mon + 1);
   }
-  const std::string fullPath = directory + logger.name + ".log";
+  const std::string fullPath = directory + (logger.monthdir ? std::string(month) + "/" : "") + fileName;
   if (fullPath.size() >= detail::MARVLOG_MAX_FILE_PATH) {
     openFailed(logger, fullPath);
     return false;
   }
+  // The path is the logger's owner's choice and may lead through links.
+  // Below it, in a directory others may write (/tmp), a link planted as the
+  // month directory or the file must not carry the log elsewhere: both are
+  // opened from their parent's descriptor without following one.
   if (!isDirectory(directory)) createRecursionDir(directory);
-  const long size = logger.handle.open(fullPath.c_str(), "ab");
+  FileDescriptor parent(openDirectoryAt(AT_FDCWD, directory.c_str(), false, false));
+  if (logger.monthdir && parent.get() >= 0) parent.reset(openDirectoryAt(parent.get(), month, true, true));
+  const long size = parent.get() < 0 ? -1 : logger.handle.openAt(parent.get(), fileName.c_str(), "ab");
   if (!logger.handle.isOpen() || size < 0) {
     logger.handle.close();
     openFailed(logger, fullPath);

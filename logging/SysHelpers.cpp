@@ -1,6 +1,7 @@
 #include "logging/SysHelpers.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +87,20 @@ bool ThreadHelper::wait() {
 void* ThreadHelper::threadProc(void* self) {
   static_cast<ThreadHelper*>(self)->run();
   return nullptr;
+}
+
+FileDescriptor::~FileDescriptor() {
+  reset(-1);
+}
+
+void FileDescriptor::reset(int fd) {
+  if (fd_ >= 0) close(fd_);
+  fd_ = fd;
+}
+
+int openDirectoryAt(int parent, const char* name, bool create, bool noFollow) {
+  if (create) mkdirat(parent, name, 0777);  // an existing one is fine; the open decides
+  return openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
 }
 
 void sleepMillisecond(unsigned int ms) {

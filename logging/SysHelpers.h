@@ -80,6 +80,27 @@ class ThreadHelper {
   std::atomic<bool> started_{false};
 };
 
+// An open file descriptor, closed with its owner; -1 holds none.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+  ~FileDescriptor();
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  void reset(int fd);
+
+ private:
+  int fd_;
+};
+
+// A directory descriptor for openat and mkdirat (O_PATH: no read permission
+// needed): `name` under the directory `parent` (or AT_FDCWD), made first
+// (mode 0777 less the umask) when missing. With noFollow a symbolic link
+// there is refused. -1 on failure.
+int openDirectoryAt(int parent, const char* name, bool create, bool noFollow);
+
 void sleepMillisecond(unsigned int ms);
 // Local broken-down time of t (re-entrant conversion); zero-filled first.
 struct tm timeToTm(time_t t);

@@ -20,6 +20,8 @@ TEST_F(LogWriterTest, RefusedOpensSwitchTheFileOff) {
       {"symlink", [&] { ASSERT_EQ(symlink(dir.file("target").c_str(), dir.file("x.log").c_str()), 0); }},
       {"fifo", [&] { ASSERT_EQ(mkfifo(dir.file("x.log").c_str(), 0666), 0); }},
       {"plain file in the path", [&] { manager.setLoggerPath(id, dir.file("blocker/sub").c_str()); }},
+      {"month symlink",
+       [&] { manager.setLoggerMonthdir(id, symlink(".", dir.file("2026_12").c_str()) == 0); }},
       {"hard link", [&] { ASSERT_EQ(link(dir.file("target").c_str(), dir.file("x.log").c_str()), 0); }},
   };
   for (const auto& [what, plant] : cases) {
@@ -28,6 +30,7 @@ TEST_F(LogWriterTest, RefusedOpensSwitchTheFileOff) {
     manager.setLoggerPath(id, dir.path.c_str());
     manager.setLoggerName(id, "x");
     manager.setLoggerOutFile(id, true);
+    manager.setLoggerMonthdir(id, false);
     plant();
     logAt(utc(2026, 12, 5, 10, 0, 0), "secret");
     EXPECT_FALSE(info().outfile) << what;
