@@ -38,7 +38,8 @@ TEST(LogManager, ConfigurationTextAndLoggerTable) {
   }
   // Merged, even after the same text in full, a text sets only what it names (no unknown level).
   manager.setLoggerPath(0, "/m");
-  EXPECT_TRUE(manager.mergeConfigFromString("[main]\nlevel=info\nname=ba\n[Alpha]\nlevel=verbose\n"));
+  EXPECT_TRUE(manager.mergeConfigFromString("[main]\nlevel=info\nname=ba\n"));
+  EXPECT_TRUE(manager.mergeConfigFromString("[Alpha]\nlevel=verbose\n"));
   EXPECT_EQ(describe(manager.getLoggerInfo(0)).substr(0, 20), "Main ba /m/ level=2 ");
   EXPECT_EQ(manager.getLoggerInfo(1).level, marvlog::LOG_WARN);
   for (int i = manager.getLastId() + 1; i < marvlog::MARVLOG_LOGGER_MAX; ++i)
