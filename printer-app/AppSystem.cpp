@@ -134,6 +134,22 @@ bool Tick(pappl_system_t* system, void* data) {
   return true;
 }
 
+// PAPPL lets any client use the web forms while the system has neither an
+// authentication service nor a web password. Opened to the network without
+// the former, the web administration is locked with a password nobody
+// knows; the sub-commands still administer the server through the control
+// socket. On loopback no password is kept.
+void LockWebAdministration(pappl_system_t* system, bool lock) {
+  if (!lock) {
+    papplSystemSetPassword(system, "");
+    return;
+  }
+  char secret[65] = "";
+  for (int i = 0; i < 8; ++i) std::snprintf(secret + 8 * i, 9, "%08x", papplGetRand());
+  char hash[256];
+  papplSystemSetPassword(system, papplSystemHashPassword(system, nullptr, secret, hash, sizeof hash));
+}
+
 bool Save(pappl_system_t* system, void*) {
   return SaveState(system, g_statePath);
 }
@@ -217,7 +233,8 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
   if (network) {
     papplLog(system, PAPPL_LOGLEVEL_INFO, "Listening on the network (%s): administration from other hosts %s",
              settings.listen.c_str(),
-             settings.authService.empty() ? "is refused (no auth-service)" : "requires authentication");
+             settings.authService.empty() ? "is refused, the web forms are locked (no auth-service)"
+                                          : "requires authentication");
   }
   if (!settings.adminGroup.empty()) papplSystemSetAdminGroup(system, settings.adminGroup.c_str());
   papplSystemSetFooterHTML(system, kFooter);
@@ -232,6 +249,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
     papplSystemDelete(system);
     return nullptr;
   }
+  LockWebAdministration(system, network && settings.authService.empty());
   papplSystemIteratePrinters(system, SetMaxActiveJobs, nullptr);
   papplSystemSetSaveCallback(system, Save, nullptr);
   static bool socketSecured = false;
