@@ -4,16 +4,22 @@
 # job in flight, a PDF through a private cupsd's driverless queue. 77: skipped.
 #   printer-app-test.sh APP FILTER PPD MKRASTER PREVIEW SAMPLE_PS CUPSD_SCRIPT WORK
 set -euo pipefail
+# In a private network namespace where the machine allows one: the network
+# setting is tried from an address of its own, discovery reaches no network.
+if [[ -z ${MARVIK_NETNS:-} ]] && unshare -n true 2>/dev/null; then exec unshare -n env MARVIK_NETNS=1 "$0" "$@"; fi
+[[ -n ${MARVIK_NETNS:-} ]] && ip link set lo up && ip addr add 192.0.2.1/32 dev lo
 app=$1 filter=$2 ppd=$3 mkraster=$4 preview=$5 sample=$6 cupsd_script=$7 work=$8
 here=$(cd "$(dirname "$0")" && pwd)
 for tool in ipptool python3 cupsd lpadmin gs ps2pdf; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-rm -rf "$work" && mkdir -p "$work"/{state,pages}
-export MARVIK_PRINTER_APP_DIR=$work/state
+rm -rf "$work" && mkdir -p "$work"/pages
+# Short, wherever the build is: a socket's path has at most 107 bytes.
+state=$(mktemp -d /tmp/marvik-app.XXXXXX) && export MARVIK_PRINTER_APP_DIR=$state
 server_pid="" listener_pid=""  # (timeout passes a TERM on to its listener)
-trap 'kill $listener_pid $server_pid 2>/dev/null || :; sleep 0.5; kill -KILL $server_pid 2>/dev/null || :; wait || :' EXIT
-fail() { echo "FAIL: $*" >&2; tail -n 30 "$work/state/app.log" >&2 || true; exit 1; }
+trap 'kill $listener_pid $server_pid 2>/dev/null || :; sleep 0.5; kill -KILL $server_pid 2>/dev/null || :; wait || :
+      cp -r "$state" "$work/state"; rm -rf "$state"' EXIT
+fail() { echo "FAIL: $*" >&2; tail -n 30 "$state/app.log" >&2 || true; exit 1; }
 
 # A device: each connection's bytes go to DIR/conn-N.prn once it is closed; a
 # slow one takes nothing before DIR/go exists, with a tiny receive buffer.
@@ -42,7 +48,7 @@ PY
 # start_listener DIR fast|slow: its port is written to DIR/port.
 start_listener() {
   mkdir -p "$1"
-  timeout 120 python3 "$work/listen.py" "$1" "$2" &
+  timeout 300 python3 "$work/listen.py" "$1" "$2" &
   listener_pid="$listener_pid $!"
   for _ in $(seq 100); do [[ -s $1/port ]] && return; sleep 0.1; done
   fail "the device listener did not start"
@@ -52,29 +58,39 @@ device="socket://127.0.0.1:$(cat "$work/out/port")"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 uri=ipp://127.0.0.1:$port/ipp/print
 
-start_server() {
-  rm -f "$work"/state/*.sock  # a stopped server leaves its socket
-  "$app" server -o server-port="$port" -o listen-hostname=127.0.0.1 -o log-level=info \
-    -o log-file="$work/state/app.log" &
+start_server() {  # [server options]
+  rm -f "$state"/*.sock  # a stopped server leaves its socket
+  "$app" server -o server-port="$port" -o log-level=info -o log-file="$state/app.log" "$@" &
   server_pid=$!
   # A sub-command that finds no server starts one of its own: wait for both listeners.
   for _ in $(seq 100); do
-    compgen -G "$work/state/*.sock" >/dev/null && (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return
+    compgen -G "$state/*.sock" >/dev/null && (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return
     kill -0 "$server_pid" 2>/dev/null || fail "the server exited at start"
     sleep 0.1
   done
   fail "the server does not listen on 127.0.0.1:$port"
 }
-# stop_server: waits for the server to exit and checks its status.
+# stop_server [SECONDS]: waits for the server to exit and checks its status.
 stop_server() {
-  for _ in $(seq 200); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$server_pid" 2>/dev/null && fail "the server did not stop within 20 s"
+  for _ in $(seq $((${1:-20} * 10))); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$server_pid" 2>/dev/null && fail "the server did not stop within ${1:-20} s"
   wait "$server_pid" || fail "the server's exit status is $?"
   server_pid=""
 }
 start_server
 "$app" add -d m24 -m marvik_24pin -v "$device" >/dev/null || fail "add m24"
 "$app" add -d m24t -m marvik_24pin_180x360 -v "$device" >/dev/null || fail "add m24t"
+
+# --- Safe by default: the socket its owner's only, loopback only, no file device, a hardened unit.
+for _ in $(seq 20); do [[ $(stat -c %a "$state/marvik-printer-app.sock") == 600 ]] && break; sleep 0.1; done
+[[ $(stat -c %a "$state/marvik-printer-app.sock") == 600 ]] || fail "the control socket is not mode 0600"
+ss -Hltn "sport = :$port" | awk '{ print $4 }' | grep -vqE '^(127\.0\.0\.1|\[::1\]):' && fail "it listens beyond loopback"
+"$app" add -d evil -m marvik_24pin -v "file://$work/evil" 2>/dev/null && fail "a file:// device was accepted"
+unit=$(dirname "$app")/marvik-printer-app.service
+grep -qx "User=marvik-printer-app" "$unit" || fail "the unit does not name its user"
+if command -v systemd-analyze >/dev/null; then
+  systemd-analyze security --offline=yes "$unit" | grep -q "Overall exposure level.* OK" || fail "the unit's exposure"
+fi
 
 # --- The attributes a driverless client reads.
 ipptool -t -T 10 -d printer=m24 -d other=120x180dpi "$uri/m24" "$here/printer-attributes.test" || fail "attributes of m24"
@@ -156,6 +172,69 @@ start_server
 [[ $("$app" printers | sort | tr '\n' ' ') == "m24 m24t slow " ]] || fail "the printers are gone after a restart"
 "$app" jobs -d slow | grep -vq " completed " && fail "unfinished jobs after the restart: $("$app" jobs -d slow)"
 
+# --- 20 clients at once, retrying while busy as CUPS's ipp backend does (Create-Job, Send-Document): all print.
+start_listener "$work/busy" fast
+"$app" add -d busy -m marvik_24pin -v "socket://127.0.0.1:$(cat "$work/busy/port")" >/dev/null || fail "add busy"
+page=$work/pages/180x180-612x792.ras clients=""
+for _ in $(seq 20); do
+  (for _ in $(seq 600); do
+     ipptool -T 10 -d CREATE_JOB=1 -d NO_WAIT=1 -d resolution=180dpi -d media=na_letter_8.5x11in \
+       -d direction=printer-default -d adjacent=one-pass -f "$page" "$uri/busy" "$here/print-job.test" >/dev/null && exit
+     sleep 0.1
+   done; exit 1) &
+  clients="$clients $!"
+done
+for c in $clients; do wait "$c" || fail "a busy client gave up"; done
+for _ in $(seq 300); do [[ $(ls "$work/busy" | grep -c prn) == 20 ]] && break; sleep 0.1; done
+[[ $(ls "$work/busy" | grep -c prn) == 20 ]] || fail "20 clients, $(ls "$work/busy" | grep -c prn) printed"
+
+# --- SIGKILL right after a settings change: the printers the server had before are all there.
+for round in $(seq 8); do
+  before=$("$app" printers | sort)
+  "$app" add -d "k$round" -m marvik_24pin -v "$device" >/dev/null || fail "add k$round"
+  sleep "0.00$((RANDOM % 10))" && kill -KILL "$server_pid" && { wait "$server_pid" || :; } && start_server
+  comm -23 <(echo "$before") <("$app" printers | sort) | grep . && fail "printers lost by SIGKILL in round $round"
+done
+"$app" delete -d slow || fail "delete of a printer loaded from the state"
+
+# --- A state file with bad values starts without them; one that is not a file is refused, at once.
+kill "$server_pid" && stop_server 5
+sed -i 's/^media-col-default .*/media-col-default name="no-such-size" width="-1"/' "$state/marvik-printer-app.state"
+printf '<Printer driver="marvik_24pin" id="99" name="evil" uri="file:///etc/passwd">\n</Printer>\n' >> \
+  "$state/marvik-printer-app.state"
+start_server
+grep -q "media-col-default has a bad value: dropped" "$state/app.log" || fail "no log line for a bad value"
+"$app" printers | grep -qx evil && fail "a printer with a file device was loaded"
+ipptool -t -T 10 -d printer=m24 -d other=120x180dpi "$uri/m24" "$here/printer-attributes.test" >/dev/null ||
+  fail "attributes after a bad state"
+kill "$server_pid" && stop_server 5
+mv "$state/marvik-printer-app.state" "$work/saved.state" && mkfifo "$state/marvik-printer-app.state"
+timeout 10 "$app" server -o server-port="$port" 2> "$work/fifo.err" && fail "a FIFO state file was accepted"
+grep -q "not a regular file" "$work/fifo.err" || fail "a FIFO state file: $(cat "$work/fifo.err")"
+rm "$state/marvik-printer-app.state" && mv "$work/saved.state" "$state/marvik-printer-app.state"
+
+# --- Without avahi-daemon everything but discovery works; opened to the network, only printing is open.
+web() { python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=60).read().decode())' "$1"; }
+if [[ -n ${MARVIK_NETNS:-} ]]; then
+  if ! [[ -S /run/avahi-daemon/socket ]]; then
+    start_server
+    timeout 60 "$app" devices >/dev/null || fail "devices without avahi-daemon"
+    web "http://127.0.0.1:$port/addprinter" | grep -q 'name="device_uri"' || fail "Add Printer without avahi-daemon"
+    grep -q "avahi-daemon is not running" "$state/app.log" || fail "no warning without avahi-daemon"
+    kill "$server_pid" && stop_server 5
+  fi
+  start_server -o listen-hostname='*'
+  remote=ipp://192.0.2.1:$port/ipp
+  "$app" add -u "$remote/system" -d r -m marvik_24pin -v "$device" 2>/dev/null && fail "unauthenticated remote add"
+  web "http://192.0.2.1:$port/addprinter" | grep -q 'name="device_uri"' && fail "remote Add Printer form open"
+  ipptool -T 10 -d NO_WAIT=1 -d resolution=180dpi -d media=na_letter_8.5x11in -d direction=printer-default \
+    -d adjacent=one-pass -f "$page" "$remote/print/busy" "$here/print-job.test" >/dev/null || fail "remote print"
+  kill "$server_pid" && stop_server 5
+else
+  echo "SKIP: no private network namespace: network setting, devices and Add Printer untried"
+fi
+start_server
+
 # --- A real client: a private CUPS scheduler's driverless queue prints a PDF.
 ps2pdf "$sample" "$work/one.pdf" || fail "ps2pdf"
 gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -sOutputFile="$work/two.pdf" "$work/one.pdf" "$work/one.pdf" ||
@@ -168,8 +247,5 @@ echo "real client: $(tr '\n' ' ' < "$work/cupsd/result")"
 echo "$report"
 
 "$app" shutdown || fail "shutdown"
-# PAPPL acts on it when its main loop next wakes, which an idle server does
-# only every half minute or so; a connection wakes it.
-(exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || true
-stop_server
-echo "the state directory holds: $(ls "$work/state" | tr '\n' ' ')"
+stop_server 5
+echo "the state directory holds: $(ls "$state" | tr '\n' ' ')"
