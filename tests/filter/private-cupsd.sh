@@ -7,12 +7,21 @@
 # which then gets the bytes. Leaves WORK/job.prn and WORK/result (job state,
 # pages). The scheduler is stopped on every exit; every wait is bounded.
 set -euo pipefail
-filter=$1 ppd=$2 pdf=$3 work=$4
+filter=$1 ppd=$2 pdf=$3 work=$4 asked=$4
+# The scheduler runs filters and backends as lp, which may not reach WORK (a
+# checkout under /root): then the files live under /tmp and are copied back.
+mkdir -p "$work"
+runuser -u lp -- test -x "$work" 2>/dev/null || work=$(mktemp -d /tmp/private-cupsd.XXXXXX)
 cupsd_pid=""
-cleanup() {
+stop() {
   [[ -n $cupsd_pid ]] && kill -TERM "$cupsd_pid" 2>/dev/null || return 0
   for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || return 0; sleep 0.1; done
   kill -KILL "$cupsd_pid" 2>/dev/null || true
+}
+cleanup() {
+  stop
+  [[ $work == "$asked" ]] || { cp -r "$work"/{job.prn,result,log} "$asked"/ 2>/dev/null; rm -rf "$work"; }
+  return 0
 }
 trap cleanup EXIT
 fail() { echo "private-cupsd: $*" >&2; [[ -f $work/log/error_log ]] && tail -n 40 "$work/log/error_log" >&2; exit 1; }
