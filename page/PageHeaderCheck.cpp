@@ -28,17 +28,29 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
   const unsigned bits = h.cupsBitsPerColor;
   const unsigned space = RawField(h.cupsColorSpace);
   const bool additive = space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW;
+  // Colour pages (what driverless clients send for a colour document) print
+  // as their gray.
+  const bool rgb = space == CUPS_CSPACE_RGB || space == CUPS_CSPACE_SRGB;
   if (bits != 1 && bits != 8) return Refuse(Field("cupsBitsPerColor", bits, "is not supported (1 or 8)"));
-  if (!additive && space != CUPS_CSPACE_K) {
-    return Refuse(Field("cupsColorSpace", space, "is not supported (0 W, 3 K or 18 SW)"));
+  if (rgb ? bits != 8 : !additive && space != CUPS_CSPACE_K) {
+    return Refuse(
+        Field("cupsColorSpace", space, "is not supported (0 W, 3 K or 18 SW; 1 RGB or 19 sRGB at 8 bits)"));
   }
-  if (h.cupsBitsPerPixel != bits) {
-    return Refuse(Field("cupsBitsPerPixel", h.cupsBitsPerPixel, "does not match cupsBitsPerColor"));
+  const unsigned pixelBits = rgb ? 3 * bits : bits;
+  if (h.cupsBitsPerPixel != pixelBits) {
+    return Refuse(
+        Field("cupsBitsPerPixel", h.cupsBitsPerPixel,
+              rgb ? "does not match three colours of cupsBitsPerColor" : "does not match cupsBitsPerColor"));
+  }
+  // Only interleaved colours are read as pixels.
+  if (rgb && RawField(h.cupsColorOrder) != CUPS_ORDER_CHUNKED) {
+    return Refuse(
+        Field("cupsColorOrder", RawField(h.cupsColorOrder), "is not supported for colour (0 chunked)"));
   }
   if (h.cupsWidth == 0) return Refuse(Field("cupsWidth", 0, "is empty"));
   if (h.cupsHeight == 0) return Refuse(Field("cupsHeight", 0, "is empty"));
   if (h.cupsBytesPerLine == 0) return Refuse(Field("cupsBytesPerLine", 0, "is empty"));
-  const std::uint64_t pixelsPerLine = static_cast<std::uint64_t>(h.cupsBytesPerLine) * 8 / bits;
+  const std::uint64_t pixelsPerLine = static_cast<std::uint64_t>(h.cupsBytesPerLine) * 8 / pixelBits;
   if (h.cupsWidth > pixelsPerLine) {
     char why[96];
     std::snprintf(why, sizeof why, "exceeds the %llu pixels of cupsBytesPerLine = %u",
@@ -72,7 +84,9 @@ HeaderVerdict CheckPageHeader(const cups_page_header2_t& h) {
   HeaderVerdict verdict;
   verdict.ok = true;
   verdict.pageBytes = static_cast<std::uint32_t>(bytes);
-  if (bits == 1) {
+  if (rgb) {
+    verdict.format = PixelFormat::kRgb;
+  } else if (bits == 1) {
     verdict.format = additive ? PixelFormat::kInvertedDots : PixelFormat::kDots;
   } else {
     verdict.format = additive ? PixelFormat::kGrayWhiteHigh : PixelFormat::kGrayBlackHigh;

@@ -19,6 +19,7 @@ enum class PixelFormat {
   kInvertedDots,   // 1 bit per pixel, 1 is white (W, SW): inverted first
   kGrayWhiteHigh,  // 8 bits per pixel, 0 black .. 255 white (W, SW): halftoned
   kGrayBlackHigh,  // 8 bits per pixel, 0 white .. 255 black (K): flipped, halftoned
+  kRgb,            // 24 bits per pixel, 8 each of red, green, blue (RGB, sRGB): to gray, halftoned
 };
 
 struct HeaderVerdict {

@@ -19,4 +19,16 @@ void FlipGray(unsigned char* pixels, std::uint64_t size) {
   for (std::uint64_t i = 0; i < size; ++i) pixels[i] = static_cast<unsigned char>(255 - pixels[i]);
 }
 
+void RgbToGray(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t width, std::uint32_t height) {
+  for (std::uint32_t y = 0; y < height; ++y) {
+    unsigned char* row = pixels + static_cast<std::uint64_t>(y) * bytesPerLine;
+    // Gray pixel x lands at or before the first byte of RGB pixel x, which
+    // is read first: the row is never read where it was already written.
+    for (std::uint32_t x = 0; x < width; ++x) {
+      const unsigned char* rgb = row + 3 * static_cast<std::uint64_t>(x);
+      row[x] = static_cast<unsigned char>((299u * rgb[0] + 587u * rgb[1] + 114u * rgb[2] + 500u) / 1000u);
+    }
+  }
+}
+
 }  // namespace marvik::page

@@ -13,4 +13,9 @@ void InvertDots(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t
 // 8-bit pages with 255 black: turns them into gray with 0 black.
 void FlipGray(unsigned char* pixels, std::uint64_t size);
 
+// 24-bit RGB pages (0 black): turns each row's first `width` pixels into
+// gray with 0 black, in place at the start of the row (the row stride stays
+// `bytesPerLine`), by the luma weights of ITU-R BT.601.
+void RgbToGray(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t width, std::uint32_t height);
+
 }  // namespace marvik::page

@@ -26,6 +26,10 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
       FlipGray(pixels, verdict.pageBytes);
       encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
       break;
+    case PixelFormat::kRgb:
+      RgbToGray(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight);
+      encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
+      break;
     case PixelFormat::kGrayWhiteHigh:
       encoded = printer.SetPage(pixels, h.cupsBytesPerLine, h.cupsWidth, h.cupsHeight, "HT_PATSIZE_AUTO");
       break;

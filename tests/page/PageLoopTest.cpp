@@ -118,8 +118,9 @@ TEST(PageLoop, WhiteAndGrayPagesPrintAsTheirBlackTwin) {
     const Bytes want = RunLoop(Stream({black})).out;
     ASSERT_TRUE(PrintsPages(want, {black}));
     const unsigned W = CUPS_CSPACE_W, SW = CUPS_CSPACE_SW, K = CUPS_CSPACE_K;
-    for (auto [bits, space] :
-         std::vector<std::pair<unsigned, unsigned>>{{1, W}, {1, SW}, {8, W}, {8, SW}, {8, K}}) {
+    const unsigned RGB = CUPS_CSPACE_RGB, SRGB = CUPS_CSPACE_SRGB;  // 24 bits a pixel
+    for (auto [bits, space] : std::vector<std::pair<unsigned, unsigned>>{
+             {1, W}, {1, SW}, {8, W}, {8, SW}, {8, K}, {8, RGB}, {8, SRGB}}) {
       SCOPED_TRACE(std::to_string(bits) + "-bit colour space " + std::to_string(space));
       PageSpec page = black;
       page.bitsPerColor = bits;
@@ -140,6 +141,12 @@ TEST(PageLoop, RefusesHeadersTheEncoderCannotPrint) {
   } cases[] = {
       {"cupsBitsPerColor=4 cupsBitsPerPixel=4", "cupsBitsPerColor = 4 is not supported"},
       {"cupsColorSpace=1", "cupsColorSpace = 1 is not supported"},
+      {"cupsColorSpace=19 cupsBitsPerColor=8 cupsBitsPerPixel=8",
+       "cupsBitsPerPixel = 8 does not match three"},
+      {"cupsColorSpace=1 cupsBitsPerColor=8 cupsBitsPerPixel=24 cupsColorOrder=1", "cupsColorOrder = 1"},
+      {"cupsColorSpace=1 cupsBitsPerColor=8 cupsBitsPerPixel=24 cupsWidth=64", nullptr},
+      {"cupsColorSpace=1 cupsBitsPerColor=8 cupsBitsPerPixel=24 cupsWidth=65",
+       "cupsWidth = 65 exceeds the 64"},
       {"cupsWidth=1536", nullptr},
       {"cupsWidth=1537", "cupsWidth = 1537 exceeds the 1536 pixels"},
       {"cupsWidth=65535 cupsBytesPerLine=8192", nullptr},

@@ -1,10 +1,11 @@
 // mkraster: writes CUPS raster test pages to standard output (or -o FILE).
 //
-//   mkraster [-v 2|3] [-n PAGES] [-r XxY] [-s WxH] [-b BITS] [-c SPACE]
+//   mkraster [-v 2|3|4|5] [-n PAGES] [-r XxY] [-s WxH] [-b BITS] [-c SPACE]
 //            [-p blank|black|stripes|checker|gradient] [-i IMAGE.pbm|.pgm]
 //            [-N NAME] [-C COPIES] [-S FIELD=VALUE]... [-R] [-t KEEP] [-T CUT]
 //            [-o FILE]
 //
+//   -v  2 compressed, 3 plain (default), 4 PWG raster, 5 Apple raster;
 //   -r  resolution in dpi (default 180x180); -s page size in points
 //       (default 612x792); -b bits per pixel, 1 or 8 (default 1); -c
 //       cupsColorSpace number (default 3, black); -S sets a header field
@@ -55,7 +56,7 @@ bool ParsePattern(const std::string& name, marvik::raster::Pattern& pattern) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: mkraster [-v 2|3] [-n PAGES] [-r XxY] [-s WxH] [-b BITS] [-c SPACE]\n"
+               "usage: mkraster [-v 2|3|4|5] [-n PAGES] [-r XxY] [-s WxH] [-b BITS] [-c SPACE]\n"
                "                [-p blank|black|stripes|checker|gradient] [-i IMAGE] [-N NAME]\n"
                "                [-C COPIES] [-S FIELD=VALUE]... [-R] [-t KEEP] [-T CUT] [-o FILE]\n");
   return 2;
@@ -139,7 +140,7 @@ int main(int argc, char* argv[]) {
         return Usage();
     }
   }
-  if (optind != argc || (stream.version != 2 && stream.version != 3) || pages > 10000) return Usage();
+  if (optind != argc || stream.version < 2 || stream.version > 5 || pages > 10000) return Usage();
   stream.pages.assign(pages, page);
 
   std::vector<std::uint8_t> bytes;

@@ -67,6 +67,7 @@ unsigned* NumberField(cups_page_header2_t& h, const std::string& field) {
       {"ImagingBoundingBox[1]", offsetof(cups_page_header2_t, ImagingBoundingBox) + 4},
       {"ImagingBoundingBox[2]", offsetof(cups_page_header2_t, ImagingBoundingBox) + 8},
       {"ImagingBoundingBox[3]", offsetof(cups_page_header2_t, ImagingBoundingBox) + 12},
+      {"cupsInteger[0]", offsetof(cups_page_header2_t, cupsInteger)},
   };
   for (const auto& f : kFields) {
     if (field == f.name) return reinterpret_cast<unsigned*>(reinterpret_cast<char*>(&h) + f.offset);
@@ -105,12 +106,13 @@ cups_page_header2_t LayoutHeader(const PageSpec& page) {
   h.cupsWidth = static_cast<unsigned>(static_cast<std::uint64_t>(page.widthPoints) * page.xdpi / 72);
   h.cupsHeight = static_cast<unsigned>(static_cast<std::uint64_t>(page.heightPoints) * page.ydpi / 72);
   h.cupsBitsPerColor = page.bitsPerColor;
-  h.cupsBitsPerPixel = page.bitsPerColor;
+  const bool rgb = page.colorSpace == CUPS_CSPACE_RGB || page.colorSpace == CUPS_CSPACE_SRGB;
+  h.cupsBitsPerPixel = (rgb ? 3 : 1) * page.bitsPerColor;
   h.cupsBytesPerLine =
       static_cast<unsigned>((static_cast<std::uint64_t>(h.cupsWidth) * h.cupsBitsPerPixel + 7) / 8);
   h.cupsColorOrder = CUPS_ORDER_CHUNKED;
   h.cupsColorSpace = static_cast<cups_cspace_t>(page.colorSpace);
-  h.cupsNumColors = 1;
+  h.cupsNumColors = rgb ? 3 : 1;
   std::snprintf(h.cupsPageSizeName, sizeof h.cupsPageSizeName, "%s", page.pageSizeName.c_str());
   return h;
 }
@@ -155,6 +157,8 @@ std::vector<std::uint8_t> RenderPage(const cups_page_header2_t& h, const PageSpe
           row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
       } else if (bpp == 8) {
         if (x < h.cupsBytesPerLine) row[x] = value;
+      } else if (bpp == 24) {
+        if (3 * x + 2 < h.cupsBytesPerLine) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = value;
       } else {
         // Other depths only serve refusal tests: fill whole bytes.
         const std::uint64_t byte = x * bpp / 8;
@@ -191,7 +195,9 @@ bool BuildRasterStream(const StreamSpec& request, std::vector<std::uint8_t>& out
       AppendRaw(out, pixels.data(), pixels.size());
     }
   } else {
-    const cups_mode_t mode = request.version == 2 ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE;
+    const cups_mode_t modes[] = {CUPS_RASTER_WRITE_COMPRESSED, CUPS_RASTER_WRITE, CUPS_RASTER_WRITE_PWG,
+                                 CUPS_RASTER_WRITE_APPLE};
+    const cups_mode_t mode = modes[request.version >= 2 && request.version <= 5 ? request.version - 2 : 1];
     std::unique_ptr<cups_raster_t, RasterCloser> raster(cupsRasterOpenIO(AppendToVector, &out, mode));
     if (!raster) {
       error = "cannot open a raster stream for writing";

@@ -37,7 +37,7 @@ struct PageSpec {
 };
 
 struct StreamSpec {
-  int version = 3;         // 2: compressed "RaS2"; 3: plain "RaS3"
+  int version = 3;         // 2: compressed "RaS2"; 3: plain "RaS3"; 4: PWG raster; 5: Apple raster
   bool rawHeader = false;  // write the stream without libcups (version 3 only),
                            // so that headers libcups would mangle go out as given
   std::vector<PageSpec> pages;
@@ -52,7 +52,7 @@ cups_page_header2_t LayoutHeader(const PageSpec& page);
 // Orientation, cupsMediaType, cupsCompression, cupsWidth, cupsHeight,
 // cupsBytesPerLine, cupsBitsPerColor, cupsBitsPerPixel, cupsColorOrder,
 // cupsColorSpace, HWResolution[0|1], PageSize[0|1], Margins[0|1],
-// ImagingBoundingBox[0..3] (decimal values), cupsPageSizeName (text; the
+// ImagingBoundingBox[0..3], cupsInteger[0] (decimal values), cupsPageSizeName (text; the
 // value "@unterminated" fills all 64 bytes without a NUL).
 bool ApplyOverride(cups_page_header2_t& header, const std::string& field, const std::string& value);
 
