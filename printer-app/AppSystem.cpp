@@ -12,6 +12,7 @@
 #include <string>
 
 #include "printer-app/DeviceRules.h"
+#include "printer-app/DriverFormats.h"
 #include "printer-app/Marvik24Driver.h"
 #include "printer-app/StateFile.h"
 
@@ -249,6 +250,8 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
     papplSystemDelete(system);
     return nullptr;
   }
+  // After the state, which holds an image size limit of its own.
+  RegisterDriverFormats(system);
   LockWebAdministration(system, network && settings.authService.empty());
   papplSystemIteratePrinters(system, SetMaxActiveJobs, nullptr);
   papplSystemSetSaveCallback(system, Save, nullptr);

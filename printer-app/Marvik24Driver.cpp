@@ -18,6 +18,9 @@
 #include "page/PrintPage.h"
 #include "page/PrinterOutput.h"
 #include "page/Resolutions.h"
+#include "printer-app/DriverFormats.h"
+#include "printer-app/JobOptions.h"
+#include "printer-app/RasterTakeover.h"
 
 namespace marvik::app {
 
@@ -60,9 +63,6 @@ static_assert(sizeof kDriverResolutions / sizeof kDriverResolutions[0] ==
                   sizeof kDrivers / sizeof kDrivers[0],
               "one resolution set per driver");
 
-// Printer-ready data in the printer's own language.
-constexpr const char* kRawFormat = "application/vnd.marvik-escp";
-
 // The vendor options' texts in the web interface and for clients that
 // localise them, from the options' one vocabulary.
 std::string VendorStrings() {
@@ -79,17 +79,6 @@ std::string VendorStrings() {
   return text;
 }
 
-// The job's printer options from its vendor attributes; a missing or
-// unknown value keeps the default.
-page::PrintOptions JobPrintOptions(const pappl_pr_options_t* options) {
-  page::PrintOptions choices;
-  for (const page::PrintOption& option : page::kPrintOptions) {
-    page::ChooseOption(choices, option, cupsGetOption(option.ippName, options->num_vendor, options->vendor),
-                       page::Vocabulary::kIpp);
-  }
-  return choices;
-}
-
 struct OpenFile {
   int fd;
   ~OpenFile() {
@@ -103,6 +92,8 @@ struct FreeDeleter {
 
 // One job's page in hand: the header PAPPL rasterises to and its bitmap.
 struct PageInHand {
+  bool takenOver = false;  // a PWG or Apple raster job the page library printed
+  bool ok = true;
   cups_page_header2_t header{};
   page::HeaderVerdict verdict;
   std::unique_ptr<unsigned char, FreeDeleter> pixels;
@@ -112,19 +103,21 @@ PageInHand* PageOf(pappl_job_t* job) {
   return static_cast<PageInHand*>(papplJobGetData(job));
 }
 
-bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   auto* page = new (std::nothrow) PageInHand;
   if (page == nullptr) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Not enough memory to start the job");
     return false;
   }
   papplJobSetData(job, page);
+  page->takenOver = TakeOverRasterJob(job, device, page->ok);
   return true;
 }
 
 bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned pageNo) {
   PageInHand* page = PageOf(job);
   if (page == nullptr) return false;
+  if (page->takenOver) return true;
   page->header = options->header;
   page->verdict = page::CheckPageHeader(page->header);
   if (!page->verdict.ok) {
@@ -144,6 +137,7 @@ bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, u
 bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y,
                const unsigned char* line) {
   PageInHand* page = PageOf(job);
+  if (page != nullptr && page->takenOver) return true;
   if (page == nullptr || !page->pixels || y >= page->header.cupsHeight) return false;
   std::memcpy(page->pixels.get() + static_cast<std::size_t>(y) * page->header.cupsBytesPerLine, line,
               page->header.cupsBytesPerLine);
@@ -156,12 +150,16 @@ ssize_t WriteToDevice(void* device, const void* data, std::size_t size) {
 
 // Sends the page through the page library: the same printer model, options
 // and frame as the CUPS filter for the same page.
-bool EndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned pageNo) {
+bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device, unsigned pageNo) {
   PageInHand* page = PageOf(job);
+  if (page != nullptr && page->takenOver) {
+    papplJobSetImpressionsCompleted(job, -1);  // PAPPL counts the placeholder as printed
+    return true;
+  }
   if (page == nullptr || !page->pixels) return false;
   page::PrinterOutput out(WriteToDevice, device);
   const page::PageResult result =
-      page::PrintPage(page->header, page->verdict, page->pixels.get(), out, JobPrintOptions(options));
+      page::PrintPage(page->header, page->verdict, page->pixels.get(), out, JobPrintOptions(job));
   const bool sent = result == page::PageResult::kWritten && out.Flush();
   page->pixels.reset();
   if (result == page::PageResult::kNotEncoded) {
@@ -181,9 +179,11 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* devi
 }
 
 bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  delete PageOf(job);
+  PageInHand* page = PageOf(job);
+  const bool ok = page == nullptr || page->ok;
+  delete page;
   papplJobSetData(job, nullptr);
-  return true;
+  return ok;
 }
 
 // Printer-ready ESC/P data (the printer's own language) goes to the device

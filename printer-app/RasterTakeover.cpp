@@ -1,0 +1,181 @@
+#include "printer-app/RasterTakeover.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "page/RasterInput.h"
+#include "printer-app/RasterDocument.h"
+
+namespace marvik::app {
+
+namespace {
+
+// A stream PAPPL opened: PAPPL's read callback, and the page library's
+// reader on top of it.
+struct Stream {
+  cups_raster_iocb_t read;
+  void* context;
+  std::vector<unsigned char> start;  // bytes read before a copy file was opened
+  int copyFd = -1;                   // the document kept for more copies
+  bool copyFailed = false;
+  bool placeholderShown = false;
+  std::unique_ptr<page::RasterInput> input;
+};
+
+// The stream whose placeholder PAPPL got on this thread, until it is printed.
+thread_local Stream* t_stream = nullptr;
+// Set while the page library itself calls into libcups.
+thread_local int t_inside = 0;
+
+std::mutex g_mutex;
+std::map<cups_raster_t*, std::unique_ptr<Stream>>& Streams() {
+  static auto* streams = new std::map<cups_raster_t*, std::unique_ptr<Stream>>;
+  return *streams;
+}
+
+Stream* Find(cups_raster_t* raster) {
+  const std::lock_guard<std::mutex> lock(g_mutex);
+  const auto it = Streams().find(raster);
+  return it == Streams().end() ? nullptr : it->second.get();
+}
+
+template <typename Function>
+Function Real(const char* name) {
+  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+ssize_t ReadStream(void* self, unsigned char* buffer, std::size_t size) {
+  auto* stream = static_cast<Stream*>(self);
+  const ssize_t n = stream->read(stream->context, buffer, size);
+  if (n > 0 && stream->copyFd >= 0) {
+    stream->copyFailed |= write(stream->copyFd, buffer, static_cast<std::size_t>(n)) != n;
+  } else if (n > 0 && !stream->input) {
+    stream->start.insert(stream->start.end(), buffer, buffer + n);  // the sync word, read at open
+  }
+  return n;
+}
+
+// A one-dot white page in 1-bit black: PAPPL passes it on unchanged.
+void Placeholder(cups_page_header2_t& h) {
+  h = cups_page_header2_t{};
+  h.HWResolution[0] = h.HWResolution[1] = 180;
+  h.cupsWidth = h.cupsHeight = h.cupsBytesPerLine = 1;
+  h.cupsBitsPerColor = h.cupsBitsPerPixel = h.cupsNumColors = 1;
+  h.cupsColorSpace = CUPS_CSPACE_K;
+  h.PageSize[0] = h.PageSize[1] = 1;
+}
+
+int Copies(pappl_job_t* job) {
+  ipp_attribute_t* attr = papplJobGetAttribute(job, "copies");
+  return attr != nullptr ? ippGetInteger(attr, 0) : 1;
+}
+
+// Prints the whole stream; the other copies from a file it was kept in.
+bool PrintStream(Stream& stream, pappl_job_t* job, pappl_device_t* device) {
+  const int copies = Copies(job);
+  char path[1024] = "";
+  if (copies > 1) {
+    stream.copyFd = papplJobOpenFile(job, path, sizeof path, nullptr, "copy", "w");
+    stream.copyFailed = stream.copyFd < 0 || write(stream.copyFd, stream.start.data(), stream.start.size()) !=
+                                                 static_cast<ssize_t>(stream.start.size());
+  }
+  bool ok = PrintRaster(job, device, *stream.input);
+  if (stream.copyFd >= 0) close(stream.copyFd);
+  stream.copyFd = -1;
+  if (copies > 1 && ok && !papplJobIsCanceled(job)) {
+    if (stream.copyFailed) {
+      papplJobSetMessage(job, "Could not keep the document for its other copies");
+      ok = false;
+    } else {
+      ok = PrintRasterFile(job, device, path, copies - 1);
+    }
+  }
+  if (path[0] != '\0') unlink(path);
+  return ok;
+}
+
+}  // namespace
+
+bool TakeOverRasterJob(pappl_job_t* job, pappl_device_t* device, bool& ok) {
+  Stream* stream = t_stream;
+  if (stream == nullptr) return false;
+  t_stream = nullptr;
+  ++t_inside;
+  ok = PrintStream(*stream, job, device);
+  --t_inside;
+  return true;
+}
+
+}  // namespace marvik::app
+
+using marvik::app::Find;
+using marvik::app::Real;
+using marvik::app::Stream;
+using marvik::app::t_inside;
+using marvik::app::t_stream;
+
+// libcups's raster reader, as PAPPL and the page library see it.
+extern "C" {
+
+cups_raster_t* cupsRasterOpenIO(cups_raster_iocb_t iocb, void* ctx, cups_mode_t mode) {
+  static const auto real =
+      Real<cups_raster_t* (*)(cups_raster_iocb_t, void*, cups_mode_t)>("cupsRasterOpenIO");
+  if (t_inside > 0 || mode != CUPS_RASTER_READ) return real(iocb, ctx, mode);
+  auto stream = std::make_unique<Stream>();
+  stream->read = iocb;
+  stream->context = ctx;
+  ++t_inside;
+  stream->input = std::make_unique<marvik::page::RasterInput>(marvik::app::ReadStream, stream.get());
+  --t_inside;
+  cups_raster_t* raster = stream->input->get();
+  if (raster == nullptr) return nullptr;  // not raster data: PAPPL says so
+  const std::lock_guard<std::mutex> lock(marvik::app::g_mutex);
+  marvik::app::Streams()[raster] = std::move(stream);
+  return raster;
+}
+
+unsigned cupsRasterReadHeader2(cups_raster_t* r, cups_page_header2_t* h) {
+  static const auto real = Real<unsigned (*)(cups_raster_t*, cups_page_header2_t*)>("cupsRasterReadHeader2");
+  Stream* stream = t_inside > 0 ? nullptr : Find(r);
+  if (stream == nullptr) return real(r, h);
+  if (stream->placeholderShown) return 0;  // the page library has read the stream
+  stream->placeholderShown = true;
+  marvik::app::Placeholder(*h);
+  t_stream = stream;
+  return 1;
+}
+
+unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p, unsigned len) {
+  static const auto real =
+      Real<unsigned (*)(cups_raster_t*, unsigned char*, unsigned)>("cupsRasterReadPixels");
+  if (t_inside > 0 || Find(r) == nullptr) return real(r, p, len);
+  std::memset(p, 0, len);  // the placeholder's white line
+  return len;
+}
+
+void cupsRasterClose(cups_raster_t* r) {
+  static const auto real = Real<void (*)(cups_raster_t*)>("cupsRasterClose");
+  std::unique_ptr<Stream> stream;
+  if (t_inside == 0) {
+    const std::lock_guard<std::mutex> lock(marvik::app::g_mutex);
+    const auto it = marvik::app::Streams().find(r);
+    if (it != marvik::app::Streams().end()) {
+      stream = std::move(it->second);
+      marvik::app::Streams().erase(it);
+    }
+  }
+  if (!stream) return real(r);
+  if (t_stream == stream.get()) t_stream = nullptr;
+  ++t_inside;
+  stream.reset();  // the page library's reader closes its libcups reader
+  --t_inside;
+}
+
+}  // extern "C"
