@@ -21,6 +21,7 @@
 #include "printer-app/DriverFormats.h"
 #include "printer-app/JobOptions.h"
 #include "printer-app/RasterTakeover.h"
+#include "printer-app/TestPage.h"
 
 namespace marvik::app {
 
@@ -35,18 +36,26 @@ const int kDriverCount = static_cast<int>(sizeof kDrivers / sizeof kDrivers[0]);
 
 namespace {
 
-// The PPD's sizes as PWG names. The two US forms get self-describing names:
-// the 9.5 x 11 in tractor form has no registered one (and a '.' may not stand
-// in the name part), and the wide-carriage form is fed with its long side
-// across (14.875 in wide, 11 in long), which the registered name
-// na_fanfold-us_11x14.875in would turn round.
-const char* const kMedia[] = {"na_letter_8.5x11in",
-                              "na_legal_8.5x14in",
-                              "iso_a4_210x297mm",
-                              "iso_a5_148x210mm",
-                              "custom_tractor-us_9.5x11in",
-                              "na_fanfold-eur_8.5x12in",
-                              "custom_fanfold-us_14.875x11in"};
+// The media sizes, as PWG names: the cut sheets, the continuous forms users
+// buy (self-describing names, width x length as fed: PAPPL hides names that
+// begin with "custom_" from its Media page, and the registered
+// na_fanfold-us_11x14.875in would turn the wide form round), and any form
+// within the carriage as a custom range.
+const char* const kMedia[] = {"na_letter_8.5x11in",        "na_legal_8.5x14in",
+                              "iso_a4_210x297mm",          "iso_a5_148x210mm",
+                              "oe_form-3-2-3_8.5x3.667in", "oe_form-5-1-2_8.5x5.5in",
+                              "oe_form-6_8.5x6in",         "na_fanfold-eur_8.5x12in",
+                              "oe_tractor-us_9.5x11in",    "oe_wide-fanfold_14.875x11in",
+                              "custom_min_3x1in",          "custom_max_14.875x22in"};
+
+// What the Media page shows for the continuous forms.
+constexpr const char* kMediaLabels[][2] = {
+    {"oe_form-3-2-3_8.5x3.667in", "Continuous form 8.5 x 3 2/3 in"},
+    {"oe_form-5-1-2_8.5x5.5in", "Continuous form 8.5 x 5.5 in"},
+    {"oe_form-6_8.5x6in", "Continuous form 8.5 x 6 in"},
+    {"na_fanfold-eur_8.5x12in", "Continuous form 8.5 x 12 in (European fanfold)"},
+    {"oe_tractor-us_9.5x11in", "Continuous form 9.5 x 11 in (US, tractor strips)"},
+    {"oe_wide-fanfold_14.875x11in", "Continuous form 14 7/8 x 11 in (wide carriage)"}};
 
 // The tractor lets the head reach a quarter inch of each side; PAPPL keeps
 // one value for top and bottom, so both get the half inch the bottom needs.
@@ -70,6 +79,7 @@ std::string VendorStrings() {
   const auto line = [&text](const std::string& key, const char* label) {
     text += "\"" + key + "\" = \"" + label + "\";\n";
   };
+  for (const auto& media : kMediaLabels) line(std::string("media.") + media[0], media[1]);
   for (const page::PrintOption& option : page::kPrintOptions) {
     line(option.ippName, option.label);
     for (std::size_t i = 0; i < option.count; ++i) {
@@ -222,12 +232,14 @@ void Identify(pappl_printer_t* printer, pappl_identify_actions_t, const char*) {
 }
 
 // The ink ribbon is the one supply; the printer cannot tell how worn it is.
+// IPP's level for that is -2 (unknown); PAPPL's Supplies page draws every
+// level as a bar, so the name says it.
 bool ReportStatus(pappl_printer_t* printer) {
   pappl_supply_t ribbon{};
   ribbon.color = PAPPL_SUPPLY_COLOR_BLACK;
-  std::snprintf(ribbon.description, sizeof ribbon.description, "Ink ribbon");
+  std::snprintf(ribbon.description, sizeof ribbon.description, "Ink ribbon (level unknown)");
   ribbon.is_consumed = true;
-  ribbon.level = -1;
+  ribbon.level = -2;
   ribbon.type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
   papplPrinterSetSupplies(printer, 1, &ribbon);
   return true;
@@ -268,6 +280,7 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
   data->rendjob_cb = EndJob;
   data->identify_cb = Identify;
   data->status_cb = ReportStatus;
+  data->testpage_cb = WriteTestPage;
   data->has_supplies = true;
   data->identify_supported = PAPPL_IDENTIFY_ACTIONS_SOUND;
   data->identify_default = PAPPL_IDENTIFY_ACTIONS_SOUND;
