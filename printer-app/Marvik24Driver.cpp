@@ -292,10 +292,13 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
   data->ppm = 1;
   data->orient_default = IPP_ORIENT_PORTRAIT;
   data->quality_default = IPP_QUALITY_NORMAL;
-  data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_MONOCHROME;
+  // Colour pages print as their gray, halftoned (the page library's sRGB
+  // pages): a CUPS queue's ColorModel=RGB asks for print-color-mode=color,
+  // which PAPPL would refuse were it not offered.
+  data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_MONOCHROME | PAPPL_COLOR_MODE_COLOR;
   data->color_default = PAPPL_COLOR_MODE_MONOCHROME;
-  // Clients may send gray or colour as IPP Everywhere asks; PAPPL turns every
-  // page into 1-bit black before the driver sees it.
+  // PWG and Apple raster pages reach the page library as sent (RasterTakeover.h);
+  // PAPPL turns JPEG and PNG images into 1-bit black.
   data->raster_types =
       PAPPL_PWG_RASTER_TYPE_BLACK_1 | PAPPL_PWG_RASTER_TYPE_SGRAY_8 | PAPPL_PWG_RASTER_TYPE_SRGB_8;
   data->force_raster_type = PAPPL_PWG_RASTER_TYPE_BLACK_1;

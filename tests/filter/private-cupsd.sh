@@ -6,6 +6,7 @@
 # NICKNAME; or everywhere:URI, a driverless queue to the IPP printer at URI,
 # which then gets the bytes. Leaves WORK/job.prn and WORK/result (job state,
 # pages). The scheduler is stopped on every exit; every wait is bounded.
+# LP_OPTIONS: options of the lp command (e.g. "-o print-quality=3").
 set -euo pipefail
 filter=$1 ppd=$2 pdf=$3 work=$4 asked=$4
 # The scheduler runs filters and backends as lp, which may not reach WORK (a
@@ -89,7 +90,7 @@ elif [[ $ppd == model:* ]]; then
 else
   lpadmin -p marvik -E -v "file://$work/job.prn" -P "$ppd" || fail "lpadmin failed"
 fi
-job=$(lp -d marvik "$pdf" | sed -n 's/^request id is \(marvik-[0-9]*\).*/\1/p')
+job=$(lp -d marvik ${LP_OPTIONS:-} "$pdf" | sed -n 's/^request id is \(marvik-[0-9]*\).*/\1/p')
 [[ -n $job ]] || fail "lp did not queue the job"
 
 state=""

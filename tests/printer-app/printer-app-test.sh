@@ -122,7 +122,7 @@ filter_output() {
 # --- Equal bytes: one 1-bit page at every resolution, and the wide form.
 for c in "m24 120x180 612x792 na_letter_8.5x11in" "m24 180x180 612x792 na_letter_8.5x11in" \
          "m24 360x180 612x792 na_letter_8.5x11in" "m24t 180x360 612x792 na_letter_8.5x11in" \
-         "m24 360x360 612x792 na_letter_8.5x11in" "m24 180x180 1071x792 custom_fanfold-us_14.875x11in"; do
+         "m24 360x360 612x792 na_letter_8.5x11in" "m24 180x180 1071x792 oe_wide-fanfold_14.875x11in"; do
   read -r printer resolution size media <<< "$c"
   page=$work/pages/$resolution-$size.ras
   "$mkraster" -v 2 -r "$resolution" -s "$size" -p checker -o "$page" || fail "mkraster $c"
