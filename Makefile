@@ -14,7 +14,7 @@ PACKAGES := g++ make cmake ninja-build pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libcups2-dev libcupsimage2-dev libpng-dev \
             cups cups-client cups-filters cups-ppdc ghostscript poppler-utils \
-            libpappl-dev cups-ipp-utils python3 iproute2 \
+            libpappl-dev cups-ipp-utils python3 iproute2 unifont \
             clang-format time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # The Debian packaging tools and debian/control's Build-Depends (which

@@ -1,11 +1,12 @@
 // Arbitrary bytes through the printer-stream interpreter. The first byte
 // picks the head, lenient mode, the render resolution and the impact
-// emulation; the rest is the stream. Every page is also described, as the
-// tool does.
+// emulation, and whether the same bytes are also read as a font file; the
+// rest is the stream. Every page is also described, as the tool does.
 #include <cstddef>
 #include <cstdint>
 
 #include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/GlyphFont.h"
 #include "tools/preview/PageReport.h"
 
 namespace {
@@ -35,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.limits.maxPages = 64;
   options.limits.maxPageHeightInches = 40;
   options.limits.maxCanvasBytes = size_t{8} << 20;
+  options.limits.maxPageCharacters = 4096;
   DescribingSink sink(kResolutions[(data[0] >> 2) & 3]);
   Interpret(data + 1, size - 1, options, sink);
+  if (data[0] & 0x80) ParseHexFont(reinterpret_cast<const char*>(data + 1), size - 1);
   return 0;
 }

@@ -76,6 +76,8 @@ struct Outcome : preview::PageSink {
     texts.push_back(preview::DescribePage(page));
     pages.push_back(page);
     pages.back().canvas = nullptr;
+    pages.back().characters = nullptr;
+    characters.push_back(*page.characters);
     return true;
   }
   // What differs, empty when every page printed exactly its raster page.
@@ -94,7 +96,9 @@ struct Outcome : preview::PageSink {
 
   std::vector<RasterPage> raster;
   preview::RunResult run;
-  std::vector<preview::Page> pages;  // their canvases are gone: see `texts` and `compared`
+  // Their canvases and characters are gone: see `texts`, `compared` and `characters`.
+  std::vector<preview::Page> pages;
+  std::vector<std::vector<preview::PrintedCharacter>> characters;
   std::vector<std::string> texts;
   std::vector<preview::PageComparison> compared;
 };

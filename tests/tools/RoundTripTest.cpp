@@ -92,7 +92,11 @@ TEST_P(RoundTrip, FixedPages) {
   for (uint32_t y = 0; y < first.height; y += 11) SetDot(first, 0, y);
   ExpectRoundTrip({black, runs, odd, tall, first}, GetParam(), "fixed pages");
   if (GetParam().noAdjacentDots) {  // sent plainly, the page loses dots on such a head
-    EXPECT_NE(Outcome(EncodePage(black), {black}, Printer(GetParam())).Differences(), "");
+    const Outcome plain(EncodePage(black), {black}, Printer(GetParam()));
+    EXPECT_NE(plain.Differences(), "");
+    // Sent for such a head, every band takes two passes.
+    const Outcome twoPass(EncodePage(black, 24, true), {black}, Printer(GetParam()));
+    EXPECT_EQ(twoPass.pages.at(0).time.passes, 2 * plain.pages.at(0).time.passes);
   }
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "tools/preview/EscpInterpreter.h"
+#include "tools/preview/GlyphFont.h"
+#include "tools/preview/PageReport.h"
 #include "tools/preview/PreviewOptions.h"
 #include "tools/preview/PreviewSession.h"
 
@@ -83,9 +85,15 @@ int main(int argc, char** argv) {
 
   marvik::preview::PreviewSession session(line.session, std::cout);
   if (!session.Open(&error)) return Fail(error);
+  const marvik::preview::GlyphFont font(marvik::preview::kUnifontPath);
+  line.interpreter.font = &font;
   marvik::preview::RunResult run =
       marvik::preview::Interpret(stream.data(), stream.size(), line.interpreter, session);
   if (run.ok()) session.Finish();
+  if (font.missing()) {
+    std::cerr << "escp-preview: characters are drawn as boxes: no font in " << font.path() << " ("
+              << font.problem() << "); install the package " << marvik::preview::kUnifontPackage << "\n";
+  }
 
   std::cout << run.pages << " page(s) from " << stream.size() << " bytes";
   if (run.skipped > 0)
@@ -93,7 +101,7 @@ int main(int argc, char** argv) {
   if (run.trailingCommands > 0)
     std::cout << ", " << run.trailingCommands << " command(s) after the last page";
   if (line.interpreter.impact) std::cout << ", " << session.dropped() << " dot(s) dropped by the impact head";
-  std::cout << "\n";
+  std::cout << ", " << marvik::preview::DescribeJobTime(session.time()) << "\n";
   if (!session.error().empty()) return Fail(session.error());
   if (!run.ok()) return Fail("byte offset " + std::to_string(run.offset) + ": " + run.message);
   if (session.comparing()) {

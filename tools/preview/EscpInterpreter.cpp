@@ -1,7 +1,9 @@
 #include "tools/preview/EscpInterpreter.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <limits>
+
+#include "tools/preview/EscpMachine.h"
 
 namespace marvik::preview {
 
@@ -14,17 +16,13 @@ constexpr uint8_t kGs = 0x1D;
 // another in the same row.
 constexpr uint8_t kAdjacentLimitedMode = 40;
 
-constexpr const char* kCommandNames[] = {"ESC @", "CR",    "LF",      "FF",      "ESC 2", "ESC C",
-                                         "FS C",  "ESC J", "ESC ( U", "ESC ( v", "ESC $", "ESC *",
-                                         "ESC U", "ESC p", "GS V",    "GS FF"};
+constexpr const char* kCommandNames[] = {
+    "ESC @", "CR",    "LF",    "FF",      "HT",      "BS",    "ESC 2",   "ESC 0", "ESC 3", "ESC C", "FS C",
+    "ESC N", "ESC O", "ESC J", "ESC ( U", "ESC ( v", "ESC $", "ESC *",   "ESC U", "ESC p", "GS V",  "GS FF",
+    "ESC x", "ESC k", "ESC P", "ESC M",   "ESC g",   "SI",    "DC2",     "ESC l", "ESC Q", "ESC D", "ESC E",
+    "ESC F", "ESC G", "ESC H", "ESC -",   "ESC 4",   "ESC 5", "ESC ( t", "ESC t", "ESC R"};
 static_assert(sizeof(kCommandNames) / sizeof(kCommandNames[0]) == static_cast<size_t>(Command::kCount),
               "one name per command");
-
-std::string Hex(uint8_t byte) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", byte);
-  return text;
-}
 
 std::string Inches(int64_t units) {
   char text[32];
@@ -34,84 +32,9 @@ std::string Inches(int64_t units) {
 
 using Status = RunResult::Status;
 
-// The emulated printer for one run over one byte stream.
-class Machine {
- public:
-  Machine(const uint8_t* data, size_t size, const InterpreterOptions& options, PageSink& sink)
-      : data_(data), size_(size), options_(options), sink_(sink) {}
+}  // namespace
 
-  RunResult Run();
-
- private:
-  Status Execute();
-  Status Escape();
-  Status EscapeParen();
-  Status PageLines();
-  Status Image();
-  Status FsCommand();
-  Status GsCommand();
-  Status Reset();
-  Status EndPage(bool formFeed);
-  Status DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode, bool adjacentLimited);
-  // The head starts a new sweep: every pin has recovered.
-  void NewHeadPass() { lastFired_.fill(kNeverFired); }
-  void CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t bytesPerColumn);
-  Status EnsureCanvas();
-  Status DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY);
-
-  bool Have(size_t n) const { return size_ - pos_ >= n; }
-  uint8_t At(size_t i) const { return data_[pos_ + i]; }
-  uint32_t Word(size_t i) const { return At(i) | (static_cast<uint32_t>(At(i + 1)) << 8); }
-  Status Done(Command command, size_t length) {
-    ++counts_[static_cast<size_t>(command)];
-    pos_ += length;
-    return Status::kOk;
-  }
-  Status Fail(Status status, std::string message) {
-    message_ = std::move(message);
-    return status;
-  }
-  Status Truncated(const char* name, size_t need) {
-    return Fail(Status::kTruncated, std::string("truncated ") + name + ": needs " + std::to_string(need) +
-                                        " bytes, " + std::to_string(size_ - pos_) + " left");
-  }
-  void SetLength(PageLength::Form form, int32_t value, int64_t units) {
-    length_ = PageLength{form, value, units};
-    lengthSetOnPage_ = true;
-  }
-
-  const uint8_t* data_;
-  size_t size_;
-  const InterpreterOptions& options_;
-  PageSink& sink_;
-  size_t pos_ = 0;
-  std::string message_;
-
-  // Head and paper, in device units from the left margin and from the top of
-  // the current page.
-  int64_t x_ = 0;
-  int64_t y_ = 0;
-  int64_t moveUnit_ = kDefaultMoveUnit;
-  int64_t lineSpacing_ = kSixthInch;
-  PageLength length_;
-  bool lengthSetOnPage_ = false;
-
-  CommandCounts counts_{};
-  int64_t adjacentDots_ = 0;
-  // Impact emulation: where each pin last fired in the current head pass.
-  static constexpr int64_t kNeverFired = std::numeric_limits<int64_t>::min();
-  std::array<int64_t, 24> lastFired_ = MakeNeverFired();
-  int64_t droppedDots_ = 0;
-  static std::array<int64_t, 24> MakeNeverFired() {
-    std::array<int64_t, 24> never;
-    never.fill(kNeverFired);
-    return never;
-  }
-  std::unique_ptr<DotCanvas> canvas_;
-  int32_t pages_ = 0;
-};
-
-RunResult Machine::Run() {
+RunResult EscpMachine::Run() {
   RunResult result;
   while (pos_ < size_) {
     size_t start = pos_;
@@ -132,7 +55,7 @@ RunResult Machine::Run() {
     return result;
   }
   if (canvas_) {
-    Status status = EndPage(false);
+    Status status = EndPage(PageEnd::kStream);
     if (status != Status::kOk) {
       result.status = status;
       result.offset = size_;
@@ -148,20 +71,22 @@ RunResult Machine::Run() {
   return result;
 }
 
-Status Machine::Execute() {
+EscpMachine::Status EscpMachine::Execute() {
   switch (At(0)) {
     case 0x0D:
-      x_ = 0;
+      x_ = text_.leftMargin;
       NewHeadPass();
       return Done(Command::kCarriageReturn, 1);
     case 0x0A:
       // ESC/P returns the head to the left margin with a line feed.
-      x_ = 0;
-      y_ += lineSpacing_;
-      NewHeadPass();
-      return Done(Command::kLineFeed, 1);
-    case 0x0C:
-      return EndPage(true);
+      ++counts_[static_cast<size_t>(Command::kLineFeed)];
+      ++pos_;
+      return LineFeed();
+    case 0x0C: {
+      Status status = EndPage(PageEnd::kFormFeed);
+      ++pos_;
+      return status;
+    }
     case kEsc:
       return Escape();
     case kFs:
@@ -169,17 +94,17 @@ Status Machine::Execute() {
     case kGs:
       return GsCommand();
     default:
-      return Fail(Status::kBadByte, "unknown byte " + Hex(At(0)));
+      return TextByte();
   }
 }
 
-Status Machine::Escape() {
+EscpMachine::Status EscpMachine::Escape() {
   if (!Have(2)) return Truncated("ESC", 2);
   switch (At(1)) {
     case '@':
       return Reset();
     case '2':
-      lineSpacing_ = kSixthInch;
+      text_.lineSpacing = kSixthInch;
       return Done(Command::kSixthSpacing, 2);
     case 'C':
       return PageLines();
@@ -187,12 +112,14 @@ Status Machine::Escape() {
       if (!Have(3)) return Truncated("ESC J", 3);
       y_ += At(2) * FeedStep(options_.head);
       NewHeadPass();
+      travel_.Feed(At(2) * FeedStep(options_.head));
       return Done(Command::kFeed, 3);
     case '(':
       return EscapeParen();
     case '$': {
       if (!Have(4)) return Truncated("ESC $", 4);
-      const int64_t to = Word(2) * moveUnit_;
+      // Counted from the left margin.
+      const int64_t to = text_.leftMargin + Word(2) * moveUnit_;
       // Moving back the head turns round: a new sweep.
       if (to < x_) NewHeadPass();
       x_ = to;
@@ -202,32 +129,34 @@ Status Machine::Escape() {
       return Image();
     case 'U':
       if (!Have(3)) return Truncated("ESC U", 3);
-      if (At(2) > 1 && At(2) != '0' && At(2) != '1')
-        return Fail(Status::kBadParameter, "ESC U " + Hex(At(2)));
+      if (!Choice(2, {0, 1, '0', '1'}, "ESC U")) return Status::kBadParameter;
+      travel_.SetUnidirectional(At(2) == 1 || At(2) == '1');
       return Done(Command::kDirection, 3);
     case 'p':
       if (!Have(5)) return Truncated("ESC p", 5);
       return Done(Command::kPulse, 5);
     default:
-      return Fail(Status::kBadByte, "unknown command ESC " + Hex(At(1)));
+      return TextEscape();
   }
 }
 
-Status Machine::Reset() {
+EscpMachine::Status EscpMachine::Reset() {
   // The paper stays where it is: the current position becomes the top of
-  // form, and spacing, unit and page length go back to their defaults.
-  lineSpacing_ = kSixthInch;
+  // form, and spacing, unit, page length, direction and every text setting
+  // go back to their defaults.
+  NewHeadPass();
+  text_ = TextState{};
   moveUnit_ = kDefaultMoveUnit;
   length_ = PageLength{};
+  travel_.SetUnidirectional(false);
   x_ = 0;
-  NewHeadPass();
   return Done(Command::kReset, 2);
 }
 
-Status Machine::PageLines() {
+EscpMachine::Status EscpMachine::PageLines() {
   if (!Have(3)) return Truncated("ESC C", 3);
   if (At(2) != 0) {
-    SetLength(PageLength::Form::kLines, At(2), At(2) * lineSpacing_);
+    SetLength(PageLength::Form::kLines, At(2), At(2) * text_.lineSpacing);
     return Done(Command::kPageLines, 3);
   }
   if (!Have(4)) return Truncated("ESC C 0", 4);
@@ -236,7 +165,7 @@ Status Machine::PageLines() {
   return Done(Command::kPageLines, 4);
 }
 
-Status Machine::EscapeParen() {
+EscpMachine::Status EscpMachine::EscapeParen() {
   if (!Have(3)) return Truncated("ESC (", 3);
   if (At(2) == 'U') {
     if (!Have(6)) return Truncated("ESC ( U", 6);
@@ -252,12 +181,14 @@ Status Machine::EscapeParen() {
       return Fail(Status::kBadParameter, "ESC ( v with " + std::to_string(Word(3)) + " parameter bytes");
     y_ += Word(5) * moveUnit_;
     NewHeadPass();
+    travel_.Feed(Word(5) * moveUnit_);
     return Done(Command::kFeedFine, 7);
   }
+  if (At(2) == 't') return AssignTable();
   return Fail(Status::kBadByte, "unknown command ESC ( " + Hex(At(2)));
 }
 
-Status Machine::Image() {
+EscpMachine::Status EscpMachine::Image() {
   if (!Have(5)) return Truncated("ESC *", 5);
   ImageMode mode;
   if (!LookupImageMode(options_.head, At(2), &mode)) {
@@ -272,11 +203,15 @@ Status Machine::Image() {
   Status status = DrawImage(data_ + pos_ + 5, columns, mode, adjacentLimited);
   if (status != Status::kOk) return status;
   // The head stands at the image's right end.
-  x_ += static_cast<int64_t>(columns) * mode.columnPitch;
+  const int64_t end = x_ + static_cast<int64_t>(columns) * mode.columnPitch;
+  const uint8_t* bytes = data_ + pos_ + 5;
+  const bool inked = std::any_of(bytes, bytes + need - 5, [](uint8_t b) { return b != 0; });
+  travel_.Print(x_, end, ImageInchesPerSecond(mode.columnPitch), inked);
+  x_ = end;
   return Done(Command::kImage, need);
 }
 
-void Machine::CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t bytesPerColumn) {
+void EscpMachine::CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t bytesPerColumn) {
   const size_t perColumn = static_cast<size_t>(bytesPerColumn);
   for (size_t column = 1; column < columns; ++column) {
     const uint8_t* cell = bytes + column * perColumn;
@@ -285,7 +220,8 @@ void Machine::CountAdjacentDots(const uint8_t* bytes, size_t columns, int32_t by
   }
 }
 
-Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode, bool adjacentLimited) {
+EscpMachine::Status EscpMachine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode& mode,
+                                           bool adjacentLimited) {
   const bool dropAdjacent = options_.impact && adjacentLimited;
   const size_t perColumn = static_cast<size_t>(mode.bytesPerColumn);
   // Pixel rows of the column's dots, worked out once the first dot comes.
@@ -327,7 +263,7 @@ Status Machine::DrawImage(const uint8_t* bytes, size_t columns, const ImageMode&
   return Status::kOk;
 }
 
-Status Machine::FsCommand() {
+EscpMachine::Status EscpMachine::FsCommand() {
   if (!Have(2)) return Truncated("FS", 2);
   if (At(1) != 'C') return Fail(Status::kBadByte, "unknown command FS " + Hex(At(1)));
   if (!Have(4)) return Truncated("FS C", 4);
@@ -336,7 +272,7 @@ Status Machine::FsCommand() {
   return Done(Command::kPageFine, 4);
 }
 
-Status Machine::GsCommand() {
+EscpMachine::Status EscpMachine::GsCommand() {
   if (!Have(2)) return Truncated("GS", 2);
   if (At(1) == 0x0C) return Done(Command::kMarkFeed, 2);
   if (At(1) != 'V') return Fail(Status::kBadByte, "unknown command GS " + Hex(At(1)));
@@ -347,7 +283,7 @@ Status Machine::GsCommand() {
   return Done(Command::kCut, length);
 }
 
-Status Machine::EnsureCanvas() {
+EscpMachine::Status EscpMachine::EnsureCanvas() {
   if (canvas_) return Status::kOk;
   if (pages_ >= options_.limits.maxPages) {
     return Fail(Status::kLimit, "more than " + std::to_string(options_.limits.maxPages) + " pages");
@@ -368,7 +304,7 @@ Status Machine::EnsureCanvas() {
   return Status::kOk;
 }
 
-Status Machine::DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY) {
+EscpMachine::Status EscpMachine::DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY) {
   if (set == DotCanvas::SetResult::kNoRoom) {
     return Fail(Status::kLimit, "page needs more than " +
                                     std::to_string(options_.limits.maxCanvasBytes >> 20) + " MiB of dots");
@@ -379,10 +315,17 @@ Status Machine::DotRefused(DotCanvas::SetResult set, int64_t dotX, int64_t dotY)
                                   std::to_string(options_.limits.maxPageHeightInches) + " in");
 }
 
-Status Machine::EndPage(bool formFeed) {
+EscpMachine::Status EscpMachine::EndPage(PageEnd end) {
   Status status = EnsureCanvas();
   if (status != Status::kOk) return status;
+  const bool formFeed = end == PageEnd::kFormFeed;
   if (formFeed) ++counts_[static_cast<size_t>(Command::kFormFeed)];
+  NewHeadPass();
+  if (end != PageEnd::kStream) {
+    // The paper runs to the next top of form.
+    const int64_t length = length_.form != PageLength::Form::kNotSet ? length_.units : kDefaultPageLength;
+    travel_.FormFeed(length - (y_ % length + length) % length);
+  }
   ++pages_;
   Page page;
   page.number = pages_;
@@ -390,26 +333,34 @@ Status Machine::EndPage(bool formFeed) {
   page.length = length_;
   page.lengthSetOnPage = lengthSetOnPage_;
   page.endedByFormFeed = formFeed;
+  page.endedBySkip = end == PageEnd::kSkip;
   page.commands = counts_;
   page.adjacentDots = adjacentDots_;
   page.impact = options_.impact;
   page.droppedDots = droppedDots_;
+  page.characters = &characters_;
+  page.unknownTables = unknownTables_;
+  page.time = travel_.TakePage();
   bool go_on = sink_.TakePage(page);
   canvas_.reset();
   counts_ = CommandCounts{};
   adjacentDots_ = 0;
   droppedDots_ = 0;
-  NewHeadPass();
+  characters_.clear();
+  unknownTables_ = 0;
   lengthSetOnPage_ = false;
   // The paper now stands at the next top of form, the head at the margin.
-  x_ = 0;
+  x_ = text_.leftMargin;
   y_ = 0;
-  if (formFeed) pos_ += 1;
   if (!go_on) return Fail(Status::kStopped, "stopped after page " + std::to_string(pages_));
   return Status::kOk;
 }
 
-}  // namespace
+std::string Hex(uint8_t byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", byte);
+  return text;
+}
 
 const char* CommandName(Command command) {
   size_t index = static_cast<size_t>(command);
@@ -432,7 +383,7 @@ std::string DescribePageLength(const PageLength& length) {
 
 RunResult Interpret(const uint8_t* data, size_t size, const InterpreterOptions& options, PageSink& sink) {
   if (data == nullptr) size = 0;
-  Machine machine(data, size, options, sink);
+  EscpMachine machine(data, size, options, sink);
   return machine.Run();
 }
 

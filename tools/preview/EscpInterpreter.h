@@ -1,6 +1,7 @@
 // Interpreter of the printer byte stream: emulates the head and the paper of
-// an ESC/P-family dot-matrix printer and hands each printed page, as dots on
-// a DotCanvas, to a PageSink.
+// an ESC/P-family dot-matrix printer — bit images, paper moves, and text in
+// the printer's own fonts — and hands each printed page, as dots on a
+// DotCanvas with the characters printed and the time it took, to a PageSink.
 //
 // It reads untrusted bytes. Every command is checked for its full length
 // before its parameters are read, every dot is checked against the page
@@ -14,9 +15,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/preview/DotCanvas.h"
+#include "tools/preview/GlyphFont.h"
 #include "tools/preview/HeadModel.h"
+#include "tools/preview/PrintTime.h"
 
 namespace marvik::preview {
 
@@ -26,18 +30,44 @@ enum class Command {
   kCarriageReturn,
   kLineFeed,
   kFormFeed,
-  kSixthSpacing,  // ESC 2
-  kPageLines,     // ESC C n, ESC C 0 n
-  kPageFine,      // FS C nL nH
-  kFeed,          // ESC J n
-  kSetUnit,       // ESC ( U
-  kFeedFine,      // ESC ( v
-  kMoveTo,        // ESC $
-  kImage,         // ESC *
-  kDirection,     // ESC U
-  kPulse,         // ESC p
-  kCut,           // GS V
-  kMarkFeed,      // GS FF
+  kTab,              // HT
+  kBackspace,        // BS
+  kSixthSpacing,     // ESC 2
+  kEighthSpacing,    // ESC 0
+  kSpacing,          // ESC 3 n
+  kPageLines,        // ESC C n, ESC C 0 n
+  kPageFine,         // FS C nL nH
+  kSkipPerforation,  // ESC N n
+  kNoSkip,           // ESC O
+  kFeed,             // ESC J n
+  kSetUnit,          // ESC ( U
+  kFeedFine,         // ESC ( v
+  kMoveTo,           // ESC $
+  kImage,            // ESC *
+  kDirection,        // ESC U
+  kPulse,            // ESC p
+  kCut,              // GS V
+  kMarkFeed,         // GS FF
+  kQuality,          // ESC x
+  kTypeface,         // ESC k
+  kPitch10,          // ESC P
+  kPitch12,          // ESC M
+  kPitch15,          // ESC g
+  kCondensed,        // SI
+  kCondensedOff,     // DC2
+  kLeftMargin,       // ESC l
+  kRightMargin,      // ESC Q
+  kTabStops,         // ESC D
+  kBold,             // ESC E
+  kBoldOff,          // ESC F
+  kDoubleStrike,     // ESC G
+  kDoubleStrikeOff,  // ESC H
+  kUnderline,        // ESC -
+  kItalic,           // ESC 4
+  kItalicOff,        // ESC 5
+  kAssignTable,      // ESC ( t
+  kSelectTable,      // ESC t
+  kInternational,    // ESC R
   kCount
 };
 
@@ -51,6 +81,9 @@ struct Limits {
   int32_t maxPageWidthInches = 24;
   int32_t maxPageHeightInches = 400;
   size_t maxCanvasBytes = size_t{256} << 20;
+  // Characters kept per page for the report and the text comparison: a
+  // 14.875 x 22 in form at 20 cpi and 8 lines per inch holds 52,000.
+  size_t maxPageCharacters = size_t{1} << 18;
 };
 
 struct InterpreterOptions {
@@ -61,7 +94,27 @@ struct InterpreterOptions {
   // paper feed or a move back), a dot of ESC * 40 whose pin fired in the
   // column just before it is left out, and counted.
   bool impact = false;
+  // The glyphs characters are drawn with; without one (or without a glyph),
+  // each character is drawn as the outline of its cell.
+  const GlyphFont* font = nullptr;
   Limits limits;
+};
+
+// Styles of a printed character, as bits.
+enum Style : uint8_t { kStyleBold = 1, kStyleDoubleStrike = 2, kStyleUnderline = 4, kStyleItalic = 8 };
+
+// One character as the head printed it, positions in device units from the
+// left end of the carriage and from the top of the page.
+struct PrintedCharacter {
+  int64_t x = 0;      // left edge of its cell
+  int64_t y = 0;      // the top pin
+  int32_t width = 0;  // of its cell: the pitch in force
+  int32_t leftMargin = 0;
+  int32_t rightMargin = 0;
+  int32_t lineSpacing = 0;
+  char32_t codePoint = 0;  // decoded through the table in force
+  int8_t table = 0;        // index into text::kCharacterTables, or kItalicTable
+  uint8_t style = 0;       // Style bits
 };
 
 // How the page length in force was set; value is the command's parameter.
@@ -80,6 +133,8 @@ struct Page {
   PageLength length;  // in force when the page ended
   bool lengthSetOnPage = false;
   bool endedByFormFeed = false;
+  // Ended by a line feed into the last lines before the perforation (ESC N).
+  bool endedBySkip = false;
   CommandCounts commands{};  // seen since the previous page ended
   // Dots of a 360 dpi image (ESC * 40) right next to another dot of the same
   // row: many 24-pin printers cannot fire a pin twice that fast and leave
@@ -88,6 +143,11 @@ struct Page {
   // With InterpreterOptions::impact: the dots the head left out.
   bool impact = false;
   int64_t droppedDots = 0;
+  // Valid during PageSink::TakePage, like canvas.
+  const std::vector<PrintedCharacter>* characters = nullptr;
+  // ESC ( t naming a table the printer does not have: it kept its table.
+  int64_t unknownTables = 0;
+  PrintTime time;
 };
 
 class PageSink {

@@ -31,6 +31,10 @@ bool LookupImageMode(Head head, uint8_t m, ImageMode* mode);
 // Paper movement of one ESC J step.
 int64_t FeedStep(Head head);
 
+// The 24-pin head's pins stand 1/180 inch apart.
+constexpr int64_t kPinPitch = kUnitsPerInch / 180;
+// The page length a printer keeps until told otherwise: 11 inches.
+constexpr int64_t kDefaultPageLength = 11 * kUnitsPerInch;
 // Line spacing after ESC @ and ESC 2: 1/6 inch.
 constexpr int64_t kSixthInch = kUnitsPerInch / 6;
 // Default unit of ESC $ and ESC ( v until ESC ( U changes it: 1/60 inch.

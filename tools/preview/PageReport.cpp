@@ -42,6 +42,8 @@ std::string DescribePage(const Page& page) {
   if (canvas.strikes() != canvas.dots()) {
     text += " (" + std::to_string(canvas.strikes() - canvas.dots()) + " struck twice)";
   }
+  const size_t characters = page.characters != nullptr ? page.characters->size() : 0;
+  if (characters > 0) text += ", " + std::to_string(characters) + " characters";
   text += " at " + std::to_string(r.x) + "x" + std::to_string(r.y) + " dpi, " + BoundingBox(canvas);
   text += ", page length " + DescribePageLength(page.length);
   if (page.length.form != PageLength::Form::kNotSet && !page.lengthSetOnPage) text += " from an earlier page";
@@ -51,7 +53,15 @@ std::string DescribePage(const Page& page) {
     double length = static_cast<double>(page.length.units) / kUnitsPerInch;
     if (bottom > length) text += Format(", dots run %.2f in past the page length", bottom - length, 0, 0, 0);
   }
-  if (!page.endedByFormFeed) text += ", no form feed at the end";
+  if (page.endedBySkip) {
+    text += ", ended by the skip over the perforation (ESC N)";
+  } else if (!page.endedByFormFeed) {
+    text += ", no form feed at the end";
+  }
+  if (page.unknownTables > 0) {
+    text += ", " + std::to_string(page.unknownTables) +
+            " ESC ( t for a table the printer does not have (it kept its table)";
+  }
   if (page.adjacentDots > 0) {
     text += ", " + std::to_string(page.adjacentDots) +
             " dots next to another in a 360 dpi row (ESC * 40: many printers leave them out)";
@@ -61,7 +71,16 @@ std::string DescribePage(const Page& page) {
             " dots dropped by the impact head (pin fired in the column before)";
   }
   text += "\n  commands: " + CommandList(page.commands) + "\n";
+  const PrintTime& time = page.time;
+  text += "  time: " + std::to_string(time.passes) + " head passes" +
+          Format(", %.1f in printed, %.1f in moved, %.2f in of paper fed, about %.1f s\n", time.printedInches,
+                 time.movedInches, time.fedInches, time.seconds);
   return text;
+}
+
+std::string DescribeJobTime(const PrintTime& time) {
+  return Format("about %.1f s on paper (", time.seconds, 0, 0, 0) + std::to_string(time.passes) +
+         Format(" head passes, %.2f in of paper)", time.fedInches, 0, 0, 0);
 }
 
 std::string DescribeComparison(int32_t rasterPage, const RasterPage& raster,

@@ -42,6 +42,7 @@ bool PreviewSession::PageResolution(int32_t, Resolution* resolution) {
 bool PreviewSession::TakePage(const Page& page) {
   out_ << DescribePage(page);
   dropped_ += page.droppedDots;
+  time_ += page.time;
   if (comparing()) {
     if (havePending_) {
       PageComparison comparison = ComparePage(*page.canvas, pending_);

@@ -14,7 +14,7 @@ namespace marvik::preview {
 // Paper assumed for a preview without a raster: the image is at least this
 // wide and, when no page length was set, this long.
 constexpr double kDefaultPaperWidthInches = 8.5;
-constexpr double kDefaultPaperLengthInches = 11.0;
+constexpr double kDefaultPaperLengthInches = static_cast<double>(kDefaultPageLength) / kUnitsPerInch;
 
 struct SessionOptions {
   Resolution resolution;    // render resolution when not comparing
@@ -41,6 +41,8 @@ class PreviewSession : public PageSink {
   int64_t extra() const { return extra_; }
   // Dots the impact emulation left out, all pages.
   int64_t dropped() const { return dropped_; }
+  // Time on paper, all pages.
+  const PrintTime& time() const { return time_; }
   // Pages printed without a raster page, or raster pages never printed.
   int32_t unmatchedPages() const { return unmatchedPages_; }
   bool identical() const { return missing_ == 0 && extra_ == 0 && unmatchedPages_ == 0; }
@@ -61,6 +63,7 @@ class PreviewSession : public PageSink {
   int64_t missing_ = 0;
   int64_t extra_ = 0;
   int64_t dropped_ = 0;
+  PrintTime time_;
   int32_t unmatchedPages_ = 0;
   std::string error_;
 };
