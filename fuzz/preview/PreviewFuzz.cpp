@@ -1,13 +1,16 @@
 // Arbitrary bytes through the printer-stream interpreter. The first byte
 // picks the head, lenient mode, the render resolution and the impact
-// emulation, and whether the same bytes are also read as a font file; the
+// emulation, and whether the same bytes are also read as the text the job
+// is compared with (its long lines wrapped or cut) and as a font file; the
 // rest is the stream. Every page is also described, as the tool does.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "tools/preview/EscpInterpreter.h"
 #include "tools/preview/GlyphFont.h"
 #include "tools/preview/PageReport.h"
+#include "tools/preview/TextCompare.h"
 
 namespace {
 
@@ -19,8 +22,12 @@ struct DescribingSink : PageSink {
     *r = resolution;
     return true;
   }
-  bool TakePage(const Page& page) override { return !DescribePage(page).empty(); }
+  bool TakePage(const Page& page) override {
+    if (text) text->AddPage(page.number, *page.characters);
+    return !DescribePage(page).empty();
+  }
   Resolution resolution;
+  std::unique_ptr<TextComparison> text;
 };
 
 }  // namespace
@@ -38,7 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.limits.maxCanvasBytes = size_t{8} << 20;
   options.limits.maxPageCharacters = 4096;
   DescribingSink sink(kResolutions[(data[0] >> 2) & 3]);
+  if (data[0] & 0x20) {
+    sink.text =
+        std::make_unique<TextComparison>(LayOutText(DecodeText(data + 1, size - 1)), (data[0] & 0x40) != 0);
+  }
   Interpret(data + 1, size - 1, options, sink);
+  if (sink.text) sink.text->Finish();
   if (data[0] & 0x80) ParseHexFont(reinterpret_cast<const char*>(data + 1), size - 1);
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "tools/mkraster/RasterWriter.h"
 #include "tools/preview/PngWriter.h"
 #include "tools/preview/PreviewOptions.h"
+#include "tools/preview/TextCompare.h"
 
 namespace marvik::test {
 namespace {
@@ -57,6 +58,8 @@ TEST(PreviewCommandLine, OptionsAndTheirRefusals) {
       {{"-r", "180x360", "-o", "out/p", "job.prn"}, "out/p", 180, 360},
       {{"--resolution", "90", "--no-png", "-"}, "", 90, 90},
       {{"--compare", "a.ras", "-o", "cmp", "x.prn"}, "cmp", 360, 360},
+      {{"--compare-text", "a.txt", "x.prn"}, "", 360, 360},
+      {{"--long-lines", "fold"}, nullptr},
       {{"-r", "2000"}, nullptr},
       {{"--pins", "18"}, nullptr},
       {{"a.prn", "b.prn"}, nullptr},
@@ -73,7 +76,9 @@ TEST(PreviewCommandLine, OptionsAndTheirRefusals) {
   }
   preview::CommandLine nine;
   std::string error;
-  ASSERT_TRUE(preview::ParseCommandLine({"--pins", "9", "--lenient", "--impact"}, &nine, &error));
+  ASSERT_TRUE(preview::ParseCommandLine({"--pins", "9", "--lenient", "--impact", "--long-lines", "cut"},
+                                        &nine, &error));
+  EXPECT_TRUE(nine.session.cutLongLines);
   EXPECT_EQ(nine.interpreter.head, preview::Head::kPins9);
   EXPECT_TRUE(nine.interpreter.lenient);
   EXPECT_TRUE(nine.interpreter.impact);
@@ -162,6 +167,52 @@ TEST(PreviewSession, ReadsRasterFilesComparesAndDrawsEachPage) {
   uint32_t width = 0, height = 0;
   EXPECT_FALSE(ReadPng(dir.File("p-2.png"), PNG_FORMAT_GRAY, &width, &height).empty());
   EXPECT_EQ(height, 990u);
+}
+
+// A text job held against its text: the comparison passes exact jobs and
+// finds a wrong character, a wrong place, a missing style or form feed.
+TEST(PreviewTextCompare, FindsWhatDiffersFromTheText) {
+  const std::string line12 = "1B 51 0A 61 62 63 64 65 66 67 68 69 6A 6B 6C";  // the printer wraps at 10
+  const struct {
+    const char* text;
+    std::string job;
+    bool cut;
+    const char* finds;  // the first difference; empty for none
+  } cases[] = {
+      {"ab\tc\n\fd\n", "61 62 09 63 0D 0A 0C 64 0C", false, ""},
+      {"a\ba_\bb\n", "1B 45 61 1B 46 1B 2D 01 62", false, ""},           // overstrikes: bold, underline
+      {"_\bb\n", "62 08 5F", false, ""},                                 // overstruck on paper
+      {"\u20AC\xE9\n", "1B 28 74 03 00 01 03 00 3F 82", false, ""},      // PC850 lacks the euro
+      {"abcdefghijkl", line12, false, ""},                               // long lines wrap
+      {"a\nb\n\n\nc\n", "61 0D 0A 62 0D 0A 0A 0C 0A 63 0C", false, ""},  // a full page goes on
+      {"abcdefghijkl", line12, true, "page 1, line 2, column 1: expected nothing, printed 'k'"},
+      {"abc\n", "61 62 64", false, "page 1, line 1, column 3: expected 'c', printed 'd'"},
+      {"ab\n", "20 61 62", false, "page 1, line 1, column 1: expected 'a', printed nothing"},
+      {"a\nb\n", "61 0D 0A 0A 62", false, "page 1, line 2, column 1: expected 'b', printed nothing"},
+      {"ab\n", "61 1B 24 07 00 62", false,
+       "page 1: 'b' printed off the grid of lines and columns, 0.00 lines"},
+      {"a\bab\n", "61 62", false, "page 1, line 1, column 1: expected 'a' bold, printed 'a'"},
+      {"a\fb\n", "61 0D 0A 62", false, "page 1, line 2, column 1: expected nothing, printed 'b'"},
+      {"a\nb\n", "61", false, "text page 1, line 2: not printed: 'b'"},
+      {"a\nb\nc\nd\n", "61 0D 0A 62 0C 63 0C 64 0C", false, "page 2: broke after 1 lines, the first"},
+      {"a\f\fb\n", "61 0C 62 0C", false, "page 2: expected the blank page 2 of the text"},
+  };
+  for (const auto& c : cases) {
+    preview::TextComparison compare(
+        preview::LayOutText(preview::DecodeText(reinterpret_cast<const uint8_t*>(c.text), strlen(c.text))),
+        c.cut);
+    const Outcome out(Hex(c.job), {});
+    for (size_t i = 0; i < out.characters.size(); ++i)
+      compare.AddPage(static_cast<int32_t>(i + 1), out.characters[i]);
+    compare.Finish();
+    const std::string found = compare.described().empty() ? "" : compare.described()[0];
+    EXPECT_EQ(found.substr(0, std::strlen(c.finds)), c.finds) << c.text;
+    EXPECT_EQ(compare.differences() == 0, *c.finds == '\0') << c.text << ": " << found;
+  }
+  // The font the preview draws with: its glyph bits read left to right.
+  const preview::GlyphFont font(preview::kUnifontPath);
+  ASSERT_NE(font.Find(U'\u00F8'), nullptr) << font.problem();
+  EXPECT_TRUE(font.Find(U'L')->At(1, 6) && !font.Find(U'L')->At(6, 6));
 }
 
 }  // namespace

@@ -1,16 +1,12 @@
 // escp-preview: shows what a dot-matrix printer would print from a printer
 // stream, page by page, and proves it against the raster it came from.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "tools/preview/EscpInterpreter.h"
 #include "tools/preview/GlyphFont.h"
+#include "tools/preview/InputFile.h"
 #include "tools/preview/PageReport.h"
 #include "tools/preview/PreviewOptions.h"
 #include "tools/preview/PreviewSession.h"
@@ -20,47 +16,6 @@ namespace {
 constexpr int kExitSame = 0;
 constexpr int kExitDiffer = 1;
 constexpr int kExitError = 2;
-
-// Closes a descriptor it opened; standard input is left open.
-class InputFile {
- public:
-  explicit InputFile(const std::string& path)
-      : fd_(path.empty() || path == "-" ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~InputFile() {
-    if (fd_ > 0) close(fd_);
-  }
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-bool ReadStream(const std::string& path, std::vector<uint8_t>* data, std::string* error) {
-  const std::string name = path.empty() || path == "-" ? "standard input" : path;
-  InputFile input(path);
-  if (input.fd() < 0) {
-    *error = name + ": " + std::strerror(errno);
-    return false;
-  }
-  uint8_t chunk[1 << 16];
-  for (;;) {
-    ssize_t got = read(input.fd(), chunk, sizeof chunk);
-    if (got == 0) return true;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      *error = name + ": " + std::strerror(errno);
-      return false;
-    }
-    if (data->size() + static_cast<size_t>(got) > marvik::preview::kMaxStreamBytes) {
-      *error =
-          name + ": refused, longer than " + std::to_string(marvik::preview::kMaxStreamBytes >> 20) + " MiB";
-      return false;
-    }
-    data->insert(data->end(), chunk, chunk + got);
-  }
-}
 
 int Fail(const std::string& message) {
   std::cerr << "escp-preview: " << message << "\n";
@@ -81,7 +36,9 @@ int main(int argc, char** argv) {
     return kExitSame;
   }
   std::vector<uint8_t> stream;
-  if (!ReadStream(line.input, &stream, &error)) return Fail(error);
+  if (!marvik::preview::ReadInput(line.input, marvik::preview::kMaxStreamBytes, &stream, &error)) {
+    return Fail(error);
+  }
 
   marvik::preview::PreviewSession session(line.session, std::cout);
   if (!session.Open(&error)) return Fail(error);
@@ -104,12 +61,18 @@ int main(int argc, char** argv) {
   std::cout << ", " << marvik::preview::DescribeJobTime(session.time()) << "\n";
   if (!session.error().empty()) return Fail(session.error());
   if (!run.ok()) return Fail("byte offset " + std::to_string(run.offset) + ": " + run.message);
+  bool differ = false;
   if (session.comparing()) {
     std::cout << "compare: " << session.missing() << " missing, " << session.extra() << " extra dots, "
               << session.unmatchedPages() << " unmatched page(s)\n";
-    if (!session.identical()) return kExitDiffer;
+    differ = !session.identical();
+  }
+  if (const marvik::preview::TextComparison* text = session.text()) {
+    std::cout << "compare text: " << text->differences() << " difference(s) in " << text->linesCompared()
+              << " line(s)\n";
+    differ = differ || text->differences() > 0;
   }
   std::cout.flush();
   if (!std::cout) return Fail("standard output: write failed");
-  return kExitSame;
+  return differ ? kExitDiffer : kExitSame;
 }

@@ -22,8 +22,13 @@ const char kUsage[] =
     "      --compare FILE.ras render at the raster's resolution and compare dot by dot;\n"
     "                         PNG files only with -o, then also PREFIX-N-diff.png for\n"
     "                         a page that differs (red: missing, blue: extra)\n"
+    "      --compare-text FILE.txt\n"
+    "                         check a text job's characters and their places against\n"
+    "                         the text it was made from; PNG files only with -o\n"
+    "      --long-lines wrap|cut  the text's long lines go on in the next line\n"
+    "                         (default) or lose their end\n"
     "  -h, --help             this text\n"
-    "Exit status: 0 success, 1 the pages differ from the raster, 2 any error.\n";
+    "Exit status: 0 success, 1 the pages differ from the raster or the text, 2 any error.\n";
 
 namespace {
 
@@ -69,7 +74,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool takesValue = arg == "-r" || arg == "--resolution" || arg == "-o" || arg == "--output" ||
-                      arg == "--pins" || arg == "--compare";
+                      arg == "--pins" || arg == "--compare" || arg == "--compare-text" ||
+                      arg == "--long-lines";
     if (takesValue && i + 1 == args.size()) {
       *error = arg + " needs a value";
       return false;
@@ -102,6 +108,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       pixelDots = true;
     } else if (arg == "--compare") {
       line->session.comparePath = args[++i];
+    } else if (arg == "--compare-text") {
+      line->session.compareTextPath = args[++i];
+    } else if (arg == "--long-lines") {
+      const std::string& rule = args[++i];
+      if (rule != "wrap" && rule != "cut") {
+        *error = "--long-lines takes wrap or cut, not '" + rule + "'";
+        return false;
+      }
+      line->session.cutLongLines = rule == "cut";
     } else if (arg.size() > 1 && arg[0] == '-') {
       *error = "unknown option " + arg;
       return false;
@@ -114,7 +129,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
     }
   }
   line->session.dotDiameterMm = pixelDots ? 0 : PinDotMillimetres(line->interpreter.head);
-  if (!line->writePng || (!prefixGiven && !line->session.comparePath.empty())) {
+  const bool comparing = !line->session.comparePath.empty() || !line->session.compareTextPath.empty();
+  if (!line->writePng || (!prefixGiven && comparing)) {
     line->session.pngPrefix.clear();
   } else if (!prefixGiven) {
     line->session.pngPrefix = DefaultPrefix(line->input);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "tools/preview/InputFile.h"
 #include "tools/preview/PageCompare.h"
 #include "tools/preview/PageReport.h"
 #include "tools/preview/PngWriter.h"
@@ -14,6 +15,12 @@ PreviewSession::PreviewSession(SessionOptions options, std::ostream& out)
     : options_(std::move(options)), out_(out) {}
 
 bool PreviewSession::Open(std::string* error) {
+  if (!options_.compareTextPath.empty()) {
+    std::vector<uint8_t> bytes;
+    if (!ReadInput(options_.compareTextPath, kMaxTextBytes, &bytes, error)) return false;
+    text_ = std::make_unique<TextComparison>(LayOutText(DecodeText(bytes.data(), bytes.size())),
+                                             options_.cutLongLines);
+  }
   if (!comparing()) return true;
   return raster_.Open(options_.comparePath, error);
 }
@@ -43,6 +50,7 @@ bool PreviewSession::TakePage(const Page& page) {
   out_ << DescribePage(page);
   dropped_ += page.droppedDots;
   time_ += page.time;
+  if (text_ && page.characters != nullptr) text_->AddPage(page.number, *page.characters);
   if (comparing()) {
     if (havePending_) {
       PageComparison comparison = ComparePage(*page.canvas, pending_);
@@ -106,6 +114,10 @@ bool PreviewSession::WriteDifference(const Page& page) {
 }
 
 void PreviewSession::Finish() {
+  if (text_) {
+    text_->Finish();
+    for (const std::string& difference : text_->described()) out_ << "  text differs: " << difference << "\n";
+  }
   if (!comparing() || !error_.empty()) return;
   while (!rasterEnded_) {
     std::string problem;

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 
 #include "tools/preview/EscpInterpreter.h"
 #include "tools/preview/RasterPages.h"
+#include "tools/preview/TextCompare.h"
 
 namespace marvik::preview {
 
@@ -17,9 +19,11 @@ constexpr double kDefaultPaperWidthInches = 8.5;
 constexpr double kDefaultPaperLengthInches = static_cast<double>(kDefaultPageLength) / kUnitsPerInch;
 
 struct SessionOptions {
-  Resolution resolution;    // render resolution when not comparing
-  std::string pngPrefix;    // PNG files PREFIX-N.png; empty for none
-  std::string comparePath;  // CUPS raster to compare with; empty for none
+  Resolution resolution;        // render resolution when not comparing
+  std::string pngPrefix;        // PNG files PREFIX-N.png; empty for none
+  std::string comparePath;      // CUPS raster to compare with; empty for none
+  std::string compareTextPath;  // the text a text job printed; empty for none
+  bool cutLongLines = false;    // the text's long lines were cut, not wrapped
   // Diameter of the dot a pin strikes, drawn round in the PNG pages; 0 draws
   // each dot as one pixel. Comparisons always use the dot grid.
   double dotDiameterMm = 0;
@@ -29,7 +33,7 @@ class PreviewSession : public PageSink {
  public:
   PreviewSession(SessionOptions options, std::ostream& out);
 
-  // Opens the raster when comparing.
+  // Opens the raster and reads the text when comparing.
   bool Open(std::string* error);
   bool PageResolution(int32_t pageNumber, Resolution* resolution) override;
   bool TakePage(const Page& page) override;
@@ -37,6 +41,8 @@ class PreviewSession : public PageSink {
   void Finish();
 
   bool comparing() const { return !options_.comparePath.empty(); }
+  // With a text to compare with, the comparison; null otherwise.
+  const TextComparison* text() const { return text_.get(); }
   int64_t missing() const { return missing_; }
   int64_t extra() const { return extra_; }
   // Dots the impact emulation left out, all pages.
@@ -64,6 +70,7 @@ class PreviewSession : public PageSink {
   int64_t extra_ = 0;
   int64_t dropped_ = 0;
   PrintTime time_;
+  std::unique_ptr<TextComparison> text_;
   int32_t unmatchedPages_ = 0;
   std::string error_;
 };
