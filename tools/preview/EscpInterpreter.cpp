@@ -321,11 +321,10 @@ EscpMachine::Status EscpMachine::EndPage(PageEnd end) {
   const bool formFeed = end == PageEnd::kFormFeed;
   if (formFeed) ++counts_[static_cast<size_t>(Command::kFormFeed)];
   NewHeadPass();
-  if (end != PageEnd::kStream) {
-    // The paper runs to the next top of form.
-    const int64_t length = length_.form != PageLength::Form::kNotSet ? length_.units : kDefaultPageLength;
-    travel_.FormFeed(length - (y_ % length + length) % length);
-  }
+  // The paper runs to the next top of form (nowhere with a length of 0,
+  // which ESC C n sets at a line spacing of 0).
+  const int64_t length = length_.form != PageLength::Form::kNotSet ? length_.units : kDefaultPageLength;
+  if (end != PageEnd::kStream && length > 0) travel_.FormFeed(length - (y_ % length + length) % length);
   ++pages_;
   Page page;
   page.number = pages_;
