@@ -40,6 +40,8 @@ class JobOptions {
 
   // Marks the PPD's defaults, then these options, in the PPD.
   void Mark(ppd_file_t* ppd) const;
+  // The value of option `name`, or null.
+  const char* Get(const char* name) const { return cupsGetOption(name, count_, options_); }
 
  private:
   int count_ = 0;

@@ -10,14 +10,19 @@ build=$(cd "${1:-build}" && pwd)
 out=$build/demo
 ppd=$build/ppd/marvik24.ppd
 filter=$build/filter/rastertomarvik
-[[ -x $filter && -f $ppd ]] || { echo "demo: build the filter and the PPD first" >&2; exit 1; }
+[[ -x $filter && -x $build/filter/texttomarvik && -f $ppd ]] || {
+  echo "demo: build the filters and the PPD first" >&2
+  exit 1
+}
 
 # cupsfilter takes its filters from ServerBin: the system's, plus ours.
 rm -rf "$out" && mkdir -p "$out/serverbin/filter"
 serverbin=$(cups-config --serverbin)
 ln -s "$serverbin"/filter/* "$out/serverbin/filter/"
-rm -f "$out/serverbin/filter/rastertomarvik"
-cp "$filter" "$out/serverbin/filter/rastertomarvik"
+for f in rastertomarvik texttomarvik; do
+  rm -f "$out/serverbin/filter/$f"
+  cp "$build/filter/$f" "$out/serverbin/filter/$f"
+done
 printf 'ServerBin %s\n' "$out/serverbin" > "$out/cups-files.conf"
 
 ps2pdf "$root/samples/sample.ps" "$out/sample.pdf"

@@ -2,6 +2,7 @@
 # Prints a PDF through a private CUPS scheduler (own ServerRoot, spool, logs
 # and ServerBin, a unix socket in WORK) with this build's filter, never
 # touching the machine's CUPS.   private-cupsd.sh FILTER PPD PDF WORK
+# (texttomarvik is taken from beside FILTER; PDF may be any document lp takes)
 # PPD: a file; model:NICKNAME, the model lpinfo -m (in WORK/models) lists as
 # NICKNAME; or everywhere:URI, a driverless queue to the IPP printer at URI,
 # which then gets the bytes. Leaves WORK/job.prn and WORK/result (job state,
@@ -32,8 +33,11 @@ chmod 0755 "$work" "$work"/*
 serverbin=$(cups-config --serverbin)
 for f in "$serverbin"/{filter,backend}/*; do ln -s "$f" "$work/serverbin/${f#"$serverbin"/}" 2>/dev/null || true; done
 # The scheduler runs only filters owned by root and writable by nobody else.
-rm -f "$work/serverbin/filter/rastertomarvik"
-install -m 0755 "$filter" "$work/serverbin/filter/rastertomarvik"
+# The text filter is the one beside FILTER.
+for f in "$filter" "$(dirname "$filter")/texttomarvik"; do
+  rm -f "$work/serverbin/filter/${f##*/}"
+  install -m 0755 "$f" "$work/serverbin/filter/"
+done
 for d in daemon notifier cgi-bin; do ln -s "$serverbin/$d" "$work/serverbin/$d" 2>/dev/null || true; done
 
 socket=$work/cups.sock

@@ -6,8 +6,10 @@ shift 4
 mkdir -p "$work/serverbin/filter"
 serverbin=$(cups-config --serverbin)
 for f in "$serverbin"/filter/*; do ln -sf "$f" "$work/serverbin/filter/"; done
-rm -f "$work/serverbin/filter/rastertomarvik"
-install -m 0755 "$filter" "$work/serverbin/filter/rastertomarvik"
+for f in "$filter" "$(dirname "$filter")/texttomarvik"; do  # the text filter beside FILTER
+  rm -f "$work/serverbin/filter/${f##*/}"
+  install -m 0755 "$f" "$work/serverbin/filter/"
+done
 printf 'ServerBin %s\n' "$work/serverbin" > "$work/cups-files.conf"
 timeout 300 cupsfilter -c "$work/cups-files.conf" -p "$ppd" -m printer/marvik -e "$@" "$document" \
   > "$work/out.prn" 2> "$work/log"

@@ -18,8 +18,8 @@ echo "== apt-get install $deb"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb"
 dpkg-query -L "$pkg" > "$work/files"
 [[ $(stat -c '%U:%G %a' "$filter") == "root:root 755" ]] || fail "$filter is $(stat -c '%U:%G %a' "$filter")"
-for f in /usr/share/ppd/marvik/marvik24.ppd /usr/bin/escp-preview /usr/share/man/man1/escp-preview.1.gz \
-  /usr/share/doc/$pkg/copyright /usr/share/doc/$pkg/README.md.gz; do
+for f in /usr/lib/cups/filter/texttomarvik /usr/share/ppd/marvik/marvik24.ppd /usr/bin/escp-preview \
+  /usr/share/man/man1/escp-preview.1.gz /usr/share/doc/$pkg/copyright /usr/share/doc/$pkg/README.md.gz; do
   grep -qx "$f" "$work/files" || fail "the package lacks $f"
 done
 ! grep -Ei 'test|bench|fuzz|mkraster' "$work/files" || fail "the package holds test, benchmark or fuzz files"
