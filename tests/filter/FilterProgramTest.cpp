@@ -223,6 +223,45 @@ TEST(FilterProgram, LogsTheRecordsOfThisJobOnly) {
   }
 }
 
+// Text through texttomarvik: the PPD's text options, CUPS's own text options
+// and their names over IPP reach the printer; copies are whole documents.
+TEST(FilterProgram, PrintsTextInThePrintersFonts) {
+  const struct {
+    const char* options;
+    const char* copies;
+    std::string input;
+    const char* err;    // a regular expression, DEBUG: lines left out; ERROR: means status 1
+    const char* bytes;  // a regular expression over the printer bytes in hex
+  } cases[] = {
+      {"MarvikTextPitch=12-cpi lpi=8 MarvikTextTable=iso-8859-15", "2", "caf\xc3\xa9\n",
+       "PAGE: 1 1\nPAGE: 2 1\n",
+       "^1B 40 1B 32 1B 43 42 0D .*1D 0F .*1B 4D .*1B 30 1B 4A 2D 63 61 66 E9 0D 0A 0C 1B 40 1B 40 .* 0C 1B "
+       "40$"},
+      {"PageSize=A4 page-top=0 cpi=17 marvik-text-quality=letter-quality", "1", "x", "PAGE: 1 1\n",
+       "^1B 40 1B 32 1B 43 46 0D 1B 78 01 .*0F 1B 32 78 0D 0A 0C 1B 40$"},
+      {"wrap=false MarvikTextLongLines=wrap cpi=abc", "1", std::string(81, 'x'),
+       "WARNING: Ignoring cpi=abc: not a number from 1 to 100\nPAGE: 1 1\n", "1B 4A 2D( 78){79} 0D 0A 0C"},
+      {"", "1", "", "WARNING: The document is empty: nothing was printed\n", "^$"},
+      {"", "1", std::string("GIF89a\0", 7),
+       "ERROR: The document is not text \\(a NUL byte at offset 6 [^\n]*\n", "^$"},
+  };
+  Sandbox sandbox;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    Job job;
+    job.program = MARVIK_TEXT_FILTER_BINARY;
+    job.args[3] = c.copies;
+    job.args[4] = c.options;
+    job.input.assign(c.input.begin(), c.input.end());
+    job.inputAsFile = true;
+    const Result run = sandbox.Run(job);
+    EXPECT_EQ(run.status, std::strncmp(c.err, "ERROR", 5) == 0 ? 1 : 0);
+    const std::string err = std::regex_replace(run.err, std::regex("DEBUG: [^\n]*\n"), "");
+    EXPECT_TRUE(std::regex_match(err, std::regex(c.err))) << err;
+    EXPECT_TRUE(std::regex_search(ToHex(run.out), std::regex(c.bytes))) << ToHex(run.out);
+  }
+}
+
 // Counts the pages printed from the file at `path`; each must end with a form
 // feed, be `lines` sixths of an inch long and hold the sample's text and drawing.
 struct Pages : preview::PageSink {
@@ -246,14 +285,15 @@ int PagesIn(const std::string& path, int lines) {
 
 class RealCups : public ::testing::Test {
  protected:
-  // The sample page twice as a PDF, two.pdf, then `script` on it, in a folder
-  // the scheduler's user may read.
-  int PrintTwoPages(const std::string& script, const std::string& options = "") {
+  // The sample page twice as a PDF, two.pdf, then `script` on it (or on
+  // `document`), in a folder the scheduler's user may read.
+  int PrintTwoPages(const std::string& script, const std::string& options = "",
+                    const std::string& document = "two.pdf") {
     return std::system(
         ("cd '" + sandbox_.Tmp() +
          "' && ps2pdf '" MARVIK_SAMPLE_PS "' one.pdf && gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite "
          "-sOutputFile=two.pdf one.pdf one.pdf && '" MARVIK_TEST_SCRIPTS "/" +
-         script + "' '" MARVIK_FILTER_BINARY "' '" MARVIK_PPD "' two.pdf \"$PWD/job\" " + options)
+         script + "' '" MARVIK_FILTER_BINARY "' '" MARVIK_PPD "' " + document + " \"$PWD/job\" " + options)
             .c_str());
   }
   Sandbox sandbox_;
@@ -270,6 +310,13 @@ TEST_F(RealCups, APrivateSchedulerPrintsATwoPagePdf) {
   const std::string result = ReadFile(sandbox_.Tmp() + "/job/result");
   EXPECT_NE(result.find("state completed\npages 2\n"), std::string::npos) << result;
   EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/job.prn", 66), 2);  // Letter: ESC C 66
+}
+
+TEST_F(RealCups, APrivateSchedulerPrintsTextInThePrintersFonts) {
+  WriteFile(sandbox_.Tmp() + "/a.txt", "Hello\n");
+  ASSERT_EQ(PrintTwoPages("private-cupsd.sh", "", "a.txt"), 0);
+  EXPECT_NE(ReadFile(sandbox_.Tmp() + "/job/result").find("state completed\npages 1\n"), std::string::npos);
+  EXPECT_NE(ReadFile(sandbox_.Tmp() + "/job/job.prn").find("\x1bx"), std::string::npos);
 }
 
 }  // namespace

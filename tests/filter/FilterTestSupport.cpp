@@ -144,7 +144,7 @@ Result Sandbox::Run(const Job& job) const {
   const bool privateTmp = job.tmp != TmpMode::kAny || WhyNoPrivateTmp().empty();
   // The filter and its PPD may lie under /tmp, which a private /tmp hides:
   // the child gets them as descriptors, the PPD by its /proc/self/fd name.
-  const int binary = ::open(MARVIK_FILTER_BINARY, O_RDONLY | O_CLOEXEC), ppd = ::open(MARVIK_PPD, O_RDONLY);
+  const int binary = ::open(job.program.c_str(), O_RDONLY | O_CLOEXEC), ppd = ::open(MARVIK_PPD, O_RDONLY);
   const std::string inPath = dir_ + "/stdin", outPath = dir_ + "/stdout", errPath = dir_ + "/stderr";
   WriteFile(inPath, std::string(job.input.begin(), job.input.end()));
   int feed[2] = {-1, -1};
@@ -162,7 +162,7 @@ Result Sandbox::Run(const Job& job) const {
   const int error = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 
   // Everything the child needs is made now: after fork it only makes system calls.
-  std::vector<std::string> args = {"rastertomarvik"}, env;
+  std::vector<std::string> args = {job.program.substr(job.program.rfind('/') + 1)}, env;
   args.insert(args.end(), job.args.begin(), job.args.end());
   if (job.inputAsFile) args.push_back("/proc/self/fd/" + std::to_string(file));
   for (char** e = environ; *e != nullptr; ++e) {

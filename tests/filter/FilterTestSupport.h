@@ -34,6 +34,7 @@ enum class TmpMode { kAny, kPrivate };  // kAny: private when it can be had
 enum class OutputMode { kFile, kDevFull, kNoReader, kClosed };
 
 struct Job {
+  std::string program = MARVIK_FILTER_BINARY;  // or MARVIK_TEXT_FILTER_BINARY
   std::vector<std::string> args = {"42", "tester", "title", "1", "media=A4 Resolution=180dpi"};
   bool inputAsFile = false;  // the raster as argument 6 instead of on standard input
   bool ppd = true;           // false: PPD unset
