@@ -86,8 +86,9 @@ TEST(TextPrinting, SendsTheCommandsOfEachOption) {
        "1B 43 42 0D .*1B 51 52 1B 30 1B 4A 2D .*0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
       {[](TextOptions& o) { o.top = 200; }, "H", "1B 32 1B 4A FF 1B 4A F5 48"},
       {[](TextOptions& o) { o.formLength = 370; }, "H", "^1B 40 1C 43 3A 07 0D 1B 78"},  // FS C 1850 / 360 in
-      {[](TextOptions&) {}, "b\bbb b _\bu\x1b \xef\xbf\xbd   \n",
-       "2D 1B 45 62 1B 46 62 20 62 20 1B 2D 01 75 1B 2D 00 3F 20 3F 0D 0A"},
+      {[](TextOptions&) {}, "b\bbb b _\bu\x1b \xef\xbf\xbd b\bb   \n \b_  \n",
+       "2D 1B 45 62 1B 46 62 20 62 20 1B 2D 01 75 1B 2D 00 3F 20 3F 20 1B 45 62 1B 46 0D 0A 1B 2D 01 20 1B "
+       "2D 00 0D"},
       {[](TextOptions&) {}, "\xc3\xa9\xe2\x82\xac", "01 01 00 .*2D 82 3F 0D"},
       {[](TextOptions& o) { o.table = CharacterTable::kPc850; }, "\xc3\x98\xe2\x82\xac",
        "01 03 00 .*2D 9D 3F 0D"},
