@@ -35,13 +35,13 @@ text::TextOptions ReadTextOptions(ppd_file_t* ppd, const JobOptions& job, std::F
     options.bottom = size->bottom;
     options.top = size->length - size->top;
   }
-  for (const text::TextOptionInfo& option : text::kTextOptions) {
+  for (const text::TextOption& option : text::kTextOptions) {
     if (const ppd_choice_t* marked = ppdFindMarkedChoice(ppd, option.ppdName)) {
-      text::SetChoice(options, option, marked->choice);
+      text::ChooseTextOption(options, option, marked->choice);
     }
     // The same keywords under the IPP attribute's name.
-    if (const char* keyword = job.Get(option.ippName);
-        keyword && !text::SetChoice(options, option, keyword)) {
+    const char* keyword = job.Get(option.ippName);
+    if (keyword != nullptr && !text::ChooseTextOption(options, option, keyword)) {
       std::fprintf(status, "WARNING: Ignoring %s=%s: not one of its choices\n", option.ippName, keyword);
     }
   }

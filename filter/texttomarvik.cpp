@@ -57,9 +57,9 @@ int main(int argc, char* argv[]) {
   const text::TextJob job(options);
   const text::TextGeometry& geometry = job.Geometry();
   if (job.Check() == text::GeometryResult::kOk) {
-    std::fprintf(stderr, "DEBUG: %d columns and %d lines a form, %s, %s, %s\n", geometry.columns,
-                 geometry.linesPerForm, text::InfoOf(options.pitch).keyword,
-                 text::InfoOf(options.spacing).keyword, text::InfoOf(options.table).keyword);
+    std::fprintf(stderr, "DEBUG: %d columns and %d lines a form at %.4g cpi and %g lpi, table %s\n",
+                 geometry.columns, geometry.linesPerForm, text::InfoOf(options.pitch).cpi,
+                 text::InfoOf(options.spacing).lpi, text::InfoOf(options.table).keyword);
   }
 
   page::PrinterOutput out(STDOUT_FILENO);

@@ -26,7 +26,6 @@ TextEmitter::TextEmitter(const TextOptions& options, const TextGeometry& geometr
   // The page length is the printer library's, as for a raster page. It is
   // set while the spacing is ESC @'s 1/6 in, since ESC C n counts lines at the
   // spacing in force.
-  DotMatrixPrinter::InitPageLength();
   DotMatrixPrinter frame(PIN_TYPE_24, 180, 180);
   frame.SetPageLength(geometry.formLengthPoints);
   std::vector<unsigned char> part;

@@ -1,9 +1,12 @@
 // The choices of a text job and their one vocabulary: every option has the
 // same keywords in the PPD and over IPP, and the PPD's text options are
-// generated from the table below, so a keyword is written down once.
+// generated from the table below, so a keyword is written down once. The
+// printer's side of each choice (its command, its size) is in the Info
+// tables.
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "text/CharacterTables.h"
 
@@ -16,15 +19,11 @@ enum class LineSpacing { k6Lpi, k8Lpi };
 
 struct QualityInfo {
   PrintQuality quality;
-  const char* keyword;
-  const char* label;
   unsigned char escX;  // ESC x n
 };
 
 struct PitchInfo {
   Pitch pitch;
-  const char* keyword;
-  const char* label;
   double cpi;                  // characters per inch, for CUPS's cpi option
   unsigned char pitchCommand;  // ESC P, ESC M or ESC g: the base pitch
   int baseWidth;               // one column of the base pitch, in 1/360 in
@@ -34,8 +33,6 @@ struct PitchInfo {
 
 struct SpacingInfo {
   LineSpacing spacing;
-  const char* keyword;
-  const char* label;
   double lpi;                    // lines per inch, for CUPS's lpi option
   unsigned char spacingCommand;  // ESC 2 or ESC 0
   int lineHeight;                // one line, in 1/360 in
@@ -66,27 +63,30 @@ struct TextOptions {
   double bottom = 36;
 };
 
-// One option of the table: its PPD name, IPP attribute name and choices.
-// Choice `i` is the enum value `i` of the option's setting.
+// One choice of an option: its keyword, the same in the PPD and over IPP,
+// what a user reads, and what it sets.
 struct TextChoice {
   const char* keyword;
   const char* label;
+  void (*choose)(TextOptions& options);
 };
-struct TextOptionInfo {
+
+constexpr std::size_t kMaxTextChoices = 5;
+
+// One text option; its first choice is the default (TextOptions' own).
+struct TextOption {
   const char* ppdName;
   const char* ippName;
   const char* label;
-  int choiceCount;
-  TextChoice (*choice)(int index);
-  int (*get)(const TextOptions& options);
-  void (*set)(TextOptions& options, int index);
+  TextChoice choices[kMaxTextChoices];
+  std::size_t count;
 };
 
-extern const std::array<TextOptionInfo, 5> kTextOptions;
+extern const TextOption kTextOptions[5];
 
 // Sets `option` to the choice named `keyword`; false, with nothing changed,
 // for a keyword the option does not have.
-bool SetChoice(TextOptions& options, const TextOptionInfo& option, const char* keyword);
+bool ChooseTextOption(TextOptions& options, const TextOption& option, const char* keyword);
 
 // The pitch nearest to `cpi` and the spacing nearest to `lpi` (CUPS's own
 // numeric text options).

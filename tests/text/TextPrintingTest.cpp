@@ -15,6 +15,8 @@ namespace marvik::test {
 namespace {
 
 using namespace text;
+using O = TextOptions;
+using T = CharacterTable;
 
 // Forms as text: each line ends in \n, each form in \f; '*' marks the next
 // character bold, '_' underlined.
@@ -65,43 +67,39 @@ TEST(TextPrinting, LaysOutDocumentsOnForms) {
 
 TEST(TextPrinting, SendsTheCommandsOfEachOption) {
   const struct {
-    void (*change)(TextOptions&);
+    void (*change)(O&);
     std::string in;
     const char* out;  // a regular expression over the forms' bytes in hex, each form ended by " |"
     TextJobStatus status = TextJobStatus::kPrinted;
   } cases[] = {
-      {[](TextOptions&) {}, "Hi",
-       "^1B 40 1B 32 1B 43 42 0D 1B 78 00 1B 52 00 1B 28 74 03 00 01 01 00 1B 74 01 1B 36 1B 4F 1B 50 1B 6C "
-       "03 "
-       "1B 51 52 1B 32 1B 4A 2D 48 69 0D 0A 0C 1B 40 \\|$"},
-      {[](TextOptions& o) { o.quality = PrintQuality::kLetterQuality; }, "H", "0D 1B 78 01 1B 52"},
-      {[](TextOptions& o) { o.pitch = Pitch::k12Cpi; }, "H", "1B 4D 1B 6C 03 1B 51 63 1B 32"},
-      {[](TextOptions& o) { o.pitch = Pitch::k15Cpi; }, "H", "1B 67 1B 6C 04 1B 51 7B 1B 32"},
-      {[](TextOptions& o) { o.pitch = Pitch::k17Cpi; }, std::string(136, 'x'),
+      {[](O&) {}, "Hi",
+       "^1B 40 1B 32 1B 43 42 0D 1B 78 00 1B 52 00 1B 28 74 03 00 01 01 00 1B 74 01 1B 36 1B 4F 1B 50 "
+       "1B 6C 03 1B 51 52 1B 32 1B 4A 2D 48 69 0D 0A 0C 1B 40 \\|$"},
+      {[](O& o) { o.quality = PrintQuality::kLetterQuality; }, "H", "0D 1B 78 01 1B 52"},
+      {[](O& o) { o.pitch = Pitch::k12Cpi; }, "H", "1B 4D 1B 6C 03 1B 51 63 1B 32"},
+      {[](O& o) { o.pitch = Pitch::k15Cpi; }, "H", "1B 67 1B 6C 04 1B 51 7B 1B 32"},
+      {[](O& o) { o.pitch = Pitch::k17Cpi; }, std::string(136, 'x'),
        "1B 50 1B 6C 03 1B 51 52 0F 1B 32 .* 78 0D 0A 78 0D 0A 0C"},
-      {[](TextOptions& o) { o.pitch = Pitch::k20Cpi; }, "H", "1B 4D 1B 6C 03 1B 51 63 0F 1B 32"},
-      {[](TextOptions&) {}, std::string(80, 'x'), "78 0D 0A 78 0D 0A 0C"},
-      {[](TextOptions&) {}, std::string(61, '\n') + "x", "0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
-      {[](TextOptions& o) { o.spacing = LineSpacing::k8Lpi; }, std::string(82, '\n') + "x",
+      {[](O& o) { o.pitch = Pitch::k20Cpi; }, "H", "1B 4D 1B 6C 03 1B 51 63 0F 1B 32"},
+      {[](O&) {}, std::string(80, 'x'), "78 0D 0A 78 0D 0A 0C"},
+      {[](O&) {}, std::string(61, '\n') + "x", "0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
+      {[](O& o) { o.spacing = LineSpacing::k8Lpi; }, std::string(82, '\n') + "x",
        "1B 43 42 0D .*1B 51 52 1B 30 1B 4A 2D .*0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
-      {[](TextOptions& o) { o.top = 200; }, "H", "1B 32 1B 4A FF 1B 4A F5 48"},
-      {[](TextOptions& o) { o.formLength = 370; }, "H", "^1B 40 1C 43 3A 07 0D 1B 78"},  // FS C 1850 / 360 in
-      {[](TextOptions&) {}, "b\bbb b _\bu\x1b \xef\xbf\xbd b\bb   \n \b_  \n",
+      {[](O& o) { o.top = 200; }, "H", "1B 32 1B 4A FF 1B 4A F5 48"},
+      {[](O& o) { o.formLength = 370; }, "H", "^1B 40 1C 43 3A 07 0D 1B 78"},  // FS C 1850 / 360 in
+      {[](O&) {}, "b\bbb b _\bu\x1b \xef\xbf\xbd b\bb   \n \b_  \n",
        "2D 1B 45 62 1B 46 62 20 62 20 1B 2D 01 75 1B 2D 00 3F 20 3F 20 1B 45 62 1B 46 0D 0A 1B 2D 01 20 1B "
        "2D 00 0D"},
-      {[](TextOptions&) {}, "\xc3\xa9\xe2\x82\xac", "01 01 00 .*2D 82 3F 0D"},
-      {[](TextOptions& o) { o.table = CharacterTable::kPc850; }, "\xc3\x98\xe2\x82\xac",
-       "01 03 00 .*2D 9D 3F 0D"},
-      {[](TextOptions& o) { o.table = CharacterTable::kPc858; }, "\xe2\x82\xac\xc4\xb1",
-       "01 2C 00 .*2D D5 3F 0D"},
-      {[](TextOptions& o) { o.table = CharacterTable::kIso8859_1; }, "\xc3\xa9\xe2\x82\xac",
-       "01 1D 10 .*2D E9 3F 0D"},
-      {[](TextOptions& o) { o.table = CharacterTable::kIso8859_15; }, "\xe2\x82\xac\xc2\xa4\xe2\x94\x80",
+      {[](O&) {}, "\xc3\xa9\xe2\x82\xac", "01 01 00 .*2D 82 3F 0D"},
+      {[](O& o) { o.table = T::kPc850; }, "\xc3\x98\xe2\x82\xac", "01 03 00 .*2D 9D 3F 0D"},
+      {[](O& o) { o.table = T::kPc858; }, "\xe2\x82\xac\xc4\xb1", "01 2C 00 .*2D D5 3F 0D"},
+      {[](O& o) { o.table = T::kIso8859_1; }, "\xc3\xa9\xe2\x82\xac", "01 1D 10 .*2D E9 3F 0D"},
+      {[](O& o) { o.table = T::kIso8859_15; }, "\xe2\x82\xac\xc2\xa4\xe2\x94\x80",
        "01 1D 0F .*2D A4 3F 3F 0D"},
-      {[](TextOptions&) {}, std::string(4096, 'x') + '\0', "78 3F 0D 0A 0C"},
-      {[](TextOptions&) {}, std::string(4095, 'x') + '\0', "^$", TextJobStatus::kBinary},
-      {[](TextOptions&) {}, "", "^$", TextJobStatus::kEmpty},
-      {[](TextOptions& o) { o.left = 306, o.right = 306; }, "H", "^$", TextJobStatus::kBadGeometry},
+      {[](O&) {}, std::string(4096, 'x') + '\0', "78 3F 0D 0A 0C"},
+      {[](O&) {}, std::string(4095, 'x') + '\0', "^$", TextJobStatus::kBinary},
+      {[](O&) {}, "", "^$", TextJobStatus::kEmpty},
+      {[](O& o) { o.left = 306, o.right = 306; }, "H", "^$", TextJobStatus::kBadGeometry},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.out);
