@@ -6,6 +6,7 @@
 #include <csignal>
 #include <regex>
 
+#include "printer/DotMatrixPrinter.h"
 #include "tests/printer/HexBytes.h"
 #include "text/TextDecoder.h"
 #include "text/TextEmitter.h"
@@ -65,16 +66,26 @@ TEST(TextPrinting, LaysOutDocumentsOnForms) {
   }
 }
 
+// ESC @ and the page length of a form `points` long: the printer library's.
+std::string Start(int points) {
+  DotMatrixPrinter frame(PIN_TYPE_24, 180, 180);
+  frame.SetPageLength(points);
+  Bytes bytes;
+  frame.StartDoc(bytes);
+  return ToHex(bytes);
+}
+
 TEST(TextPrinting, SendsTheCommandsOfEachOption) {
   const struct {
     void (*change)(O&);
     std::string in;
-    const char* out;  // a regular expression over the forms' bytes in hex, each form ended by " |"
+    std::string out;  // a regular expression over the forms' bytes in hex, each form ended by " |"
     TextJobStatus status = TextJobStatus::kPrinted;
   } cases[] = {
       {[](O&) {}, "Hi",
-       "^1B 40 1B 32 1B 43 42 0D 1B 78 00 1B 52 00 1B 28 74 03 00 01 01 00 1B 74 01 1B 36 1B 4F 1B 50 "
-       "1B 6C 03 1B 51 52 1B 32 1B 4A 2D 48 69 0D 0A 0C 1B 40 \\|$"},
+       "^" + Start(792) +
+           " 0D 1B 78 00 1B 52 00 1B 28 74 03 00 01 01 00 1B 74 01 1B 36 1B 4F 1B 50 "
+           "1B 6C 03 1B 51 52 1B 32 1B 4A 2D 48 69 0D 0A 0C 1B 40 \\|$"},
       {[](O& o) { o.quality = PrintQuality::kLetterQuality; }, "H", "0D 1B 78 01 1B 52"},
       {[](O& o) { o.pitch = Pitch::k12Cpi; }, "H", "1B 4D 1B 6C 03 1B 51 63 1B 32"},
       {[](O& o) { o.pitch = Pitch::k15Cpi; }, "H", "1B 67 1B 6C 04 1B 51 7B 1B 32"},
@@ -84,9 +95,9 @@ TEST(TextPrinting, SendsTheCommandsOfEachOption) {
       {[](O&) {}, std::string(80, 'x'), "78 0D 0A 78 0D 0A 0C"},
       {[](O&) {}, std::string(61, '\n') + "x", "0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
       {[](O& o) { o.spacing = LineSpacing::k8Lpi; }, std::string(82, '\n') + "x",
-       "1B 43 42 0D .*1B 51 52 1B 30 1B 4A 2D .*0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
+       Start(792) + " 0D .*1B 51 52 1B 30 1B 4A 2D .*0C 1B 40 \\|.* 2D 78 0D 0A 0C"},
       {[](O& o) { o.top = 200; }, "H", "1B 32 1B 4A FF 1B 4A F5 48"},
-      {[](O& o) { o.formLength = 370; }, "H", "^1B 40 1C 43 3A 07 0D 1B 78"},  // FS C 1850 / 360 in
+      {[](O& o) { o.formLength = 370; }, "H", "^" + Start(370) + " 0D 1B 78"},
       {[](O&) {}, "b\bbb b _\bu\x1b \xef\xbf\xbd b\bb   \n \b_  \n",
        "2D 1B 45 62 1B 46 62 20 62 20 1B 2D 01 75 1B 2D 00 3F 20 3F 20 1B 45 62 1B 46 0D 0A 1B 2D 01 20 1B "
        "2D 00 0D"},
