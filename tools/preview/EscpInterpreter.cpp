@@ -20,7 +20,7 @@ constexpr const char* kCommandNames[] = {
     "ESC @", "CR",    "LF",    "FF",      "HT",      "BS",    "ESC 2",   "ESC 0", "ESC 3", "ESC C", "FS C",
     "ESC N", "ESC O", "ESC J", "ESC ( U", "ESC ( v", "ESC $", "ESC *",   "ESC U", "ESC p", "GS V",  "GS FF",
     "ESC x", "ESC k", "ESC P", "ESC M",   "ESC g",   "SI",    "DC2",     "ESC l", "ESC Q", "ESC D", "ESC E",
-    "ESC F", "ESC G", "ESC H", "ESC -",   "ESC 4",   "ESC 5", "ESC ( t", "ESC t", "ESC R"};
+    "ESC F", "ESC G", "ESC H", "ESC -",   "ESC 4",   "ESC 5", "ESC ( t", "ESC t", "ESC R", "ESC 6"};
 static_assert(sizeof(kCommandNames) / sizeof(kCommandNames[0]) == static_cast<size_t>(Command::kCount),
               "one name per command");
 

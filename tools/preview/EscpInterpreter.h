@@ -68,6 +68,7 @@ enum class Command {
   kAssignTable,      // ESC ( t
   kSelectTable,      // ESC t
   kInternational,    // ESC R
+  kUpperCharacters,  // ESC 6: 0x80 to 0x9F print as characters, as the preview reads them anyway
   kCount
 };
 

@@ -217,6 +217,8 @@ EscpMachine::Status EscpMachine::TextEscape() {
       return set(Command::kEighthSpacing, [this] { text_.lineSpacing = kUnitsPerInch / 8; });
     case 'O':
       return set(Command::kNoSkip, [this] { text_.skipPerforation = 0; });
+    case '6':
+      return set(Command::kUpperCharacters, [] {});
     case 'E':
       return set(Command::kBold, [this] { text_.style |= kStyleBold; });
     case 'F':
