@@ -50,9 +50,8 @@ void TextLayout::Add(char32_t c) {
       EndForm();
       break;
     case U'\t': {
-      const std::size_t stop = (cursor_ / kTabStop + 1) * kTabStop;
-      if (wrap_ && cursor_ >= columns_) break;  // a full line: the next character wraps
-      while (cursor_ < stop && (cursor_ < columns_ || !wrap_)) {
+      const std::size_t stop = ((wrapped_ + cursor_) / kTabStop + 1) * kTabStop;
+      while (wrapped_ + cursor_ < stop) {
         if (cursor_ < line_.size()) {
           ++cursor_;
         } else {
@@ -76,7 +75,7 @@ void TextLayout::Put(char32_t c) {
       ++cursor_;
       return;
     }
-    EndLine();
+    Wrap();
   }
   Cell cell;
   cell.character = c;
@@ -85,10 +84,16 @@ void TextLayout::Put(char32_t c) {
 }
 
 void TextLayout::EndLine() {
+  Wrap();
+  wrapped_ = 0;
+}
+
+void TextLayout::Wrap() {
   if (form_.lines.size() == linesPerForm_) EndForm();
   form_.lines.push_back(std::move(line_));
   line_ = Line();
   line_.reserve(columns_);
+  wrapped_ += columns_;
   cursor_ = 0;
 }
 

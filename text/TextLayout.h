@@ -1,5 +1,7 @@
 // Text laid out on forms, before any printer byte: tabs expanded to the
-// 8-column stops, long lines wrapped or cut, nroff overstrikes (c BS c,
+// 8-column stops of the text's own line (a tab near the edge goes on in the
+// next printed line, as expand(1) then fold(1) would have it), long lines
+// wrapped or cut, nroff overstrikes (c BS c,
 // _ BS c, c BS _) turned into bold and underlined characters, a form feed or
 // a full form starting the next form.
 #pragma once
@@ -42,14 +44,16 @@ class TextLayout {
 
  private:
   void Put(char32_t c);
-  void EndLine();
+  void EndLine();  // the text's line ended
+  void Wrap();     // the text's line goes on in the next printed line
   void EndForm();
 
   const std::size_t columns_;
   const std::size_t linesPerForm_;
   const bool wrap_;
   Line line_;
-  std::size_t cursor_ = 0;  // the column the next character lands on; past columns_ when cutting
+  std::size_t cursor_ = 0;   // the column the next character lands on; past columns_ when cutting
+  std::size_t wrapped_ = 0;  // columns of the text's line on printed lines before this one
   Form form_;
   std::deque<Form> ready_;
 };

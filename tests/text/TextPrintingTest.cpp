@@ -41,7 +41,7 @@ TEST(TextPrinting, LaysOutDocumentsOnForms) {
     std::u32string forms;  // on forms of 3 lines of 10 columns
     bool wrap = true;
   } cases[] = {
-      {"ab\tc\td\n\tx", U"ab      c \nd\n        x\n\f"},  // a tab at the edge ends the line
+      {"ab\tc\td\n\tx", U"ab      c \n      d\n        x\n\f"},  // stops of the text's line
       {"abcdefghijKL\n", U"abcdefghij\nKL\n\f"},
       {"abcdefghijKL\tM\bN\n", U"abcdefghij\n\f", false},
       {"a\f\fb\f", U"a\n\f\fb\n\f"},  // a blank form between, none after the last feed
