@@ -51,7 +51,8 @@ void TextLayout::Add(char32_t c) {
       break;
     case U'\t': {
       const std::size_t stop = ((wrapped_ + cursor_) / kTabStop + 1) * kTabStop;
-      while (wrapped_ + cursor_ < stop) {
+      // At most a stop's width of steps, whatever the line does meanwhile.
+      for (std::size_t step = 0; step < kTabStop && wrapped_ + cursor_ < stop; ++step) {
         if (cursor_ < line_.size()) {
           ++cursor_;
         } else {
