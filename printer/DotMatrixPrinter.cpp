@@ -1,8 +1,7 @@
 // Command tables, framing buffers and the page-length command.
 #include "printer/DotMatrixPrinter.h"
 
-#include <cstdio>
-#include <mutex>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -15,8 +14,6 @@ constexpr int32_t kKeyFormFeed = 0;
 constexpr int32_t kKeyJobEndInitialise = 104;
 
 }  // namespace
-
-std::set<int32_t> DotMatrixPrinter::s_pageLength;
 
 DotMatrixPrinter::DotMatrixPrinter(pin_type_e pinType, int32_t dpiX, int32_t dpiY)
     : escp(pinType, dpiX, dpiY) {
@@ -86,40 +83,40 @@ void DotMatrixPrinter::PageFrame(std::vector<unsigned char>& out) const {
 
 int32_t DotMatrixPrinter::SetPage(const unsigned char* bitmap, uint64_t bytesPerLine, uint64_t width,
                                   uint64_t height) {
-  return escp.DotMatrix2Page(bitmap, bytesPerLine, width, height);
+  return escp.DotMatrix2Page(bitmap, bytesPerLine, width, RowsOnForm(height));
 }
 
-void DotMatrixPrinter::InitPageLength() {
-  // Printers of different queues print on different threads of one printer
-  // application: the set is filled once, and every reader has passed here.
-  static std::once_flag filled;
-  std::call_once(filled, [] {
-    static constexpr int32_t kKnownLengths[] = {396, 419, 420, 459, 468, 516, 540, 567,  595,  624, 639,
-                                                649, 684, 709, 729, 792, 842, 935, 1008, 1032, 1191};
-    s_pageLength.insert(std::begin(kKnownLengths), std::end(kKnownLengths));
-  });
+uint64_t DotMatrixPrinter::RowsOnForm(uint64_t height) const {
+  const int64_t dpiY = escp.DpiY();
+  if (formUnits == 0 || dpiY <= 0) {
+    return height;
+  }
+  // Rows whose top lies above the page length, counted from the top of form.
+  const int64_t onForm =
+      (formUnits * dpiY + marvik::escp::kFormUnitsPerInch - 1) / marvik::escp::kFormUnitsPerInch -
+      escp.RowsAbove();
+  return std::min(height, static_cast<uint64_t>(std::max<int64_t>(onForm, 0)));
 }
 
 void DotMatrixPrinter::SetPageLength(int points) {
+  SetFormLength(points, 1);
+}
+
+void DotMatrixPrinter::SetFormLength(double points, int64_t form) {
   // Longer pages do not fit the two-byte fine-unit form; negative ones are
   // no length at all. Either way the printer keeps its own setting.
-  if (points < 0 || points > kMaxPageLengthPoints) {
+  if (!(points > 0 && points <= kMaxPageLengthPoints)) {
     return;
   }
-  // Lines at 6 per inch, rounded half up (points / 12).
-  const int lines = static_cast<int>(points / 72.0 * 6 + 0.5);
-  if (lines == 0) {
+  const int64_t units = marvik::escp::FormUnits(points * marvik::escp::kFormUnitsPerPoint, form);
+  const std::string text = marvik::escp::PageLengthText(units);
+  if (text.empty()) {
     return;
-  }
-  InitPageLength();
-  char text[32];
-  if (s_pageLength.count(points) != 0) {
-    std::snprintf(text, sizeof text, "<1B>2<1B>C<%02X>", static_cast<unsigned>(lines));
-  } else {
-    // Divide first, then scale: 23 points are 114 units, not 115.
-    const int units = static_cast<int>(points / 72.0 * 360);
-    std::snprintf(text, sizeof text, "<1C>C<%02X%02X>", static_cast<unsigned>(units % 256),
-                  static_cast<unsigned>(units / 256));
   }
   startDocCmds[kKeyPageLength] = text;
+  formUnits = units;
+}
+
+void DotMatrixPrinter::SetRowsAbove(int32_t rows) {
+  escp.SetRowsAbove(rows);
 }

@@ -10,10 +10,10 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "printer/FormLength.h"
 #include "printer/MarvikESCP.h"
 
 class DotMatrixPrinter {
@@ -23,7 +23,8 @@ class DotMatrixPrinter {
   // Top of the order-key range.
   static constexpr int32_t CmdOrderMax = 0xFFFF;
   // Longest page the fine-unit page-length command can express (65535 / 5).
-  static constexpr int32_t kMaxPageLengthPoints = 13107;
+  static constexpr int32_t kMaxPageLengthPoints =
+      marvik::escp::kMaxFormUnits / marvik::escp::kFormUnitsPerPoint;
 
   // Builds the encoder with the same three values and fills the default
   // tables: ESC @ at document start, CR at page start, FF at page end, ESC @
@@ -52,7 +53,10 @@ class DotMatrixPrinter {
   void PageFrame(std::vector<unsigned char>& out) const;
 
   // Encodes a page bitmap (one bit per pixel) into the page body; the result
-  // is that of MarvikESCP::DotMatrix2Page.
+  // is that of MarvikESCP::DotMatrix2Page. Once a page length is set, rows
+  // that begin at or below it are left out: they belong to the next form, and
+  // the paper must stay above the page length, or the form feed would pass
+  // over a whole blank form.
   int32_t SetPage(const unsigned char* bitmap, uint64_t bytesPerLine, uint64_t width, uint64_t height);
   // Encodes a gray page (one byte per pixel, `bytesPerLine` the row stride)
   // through the named halftone: "HT_PATSIZE_AUTO", "HT_PATSIZE_SUPERCELL_M",
@@ -63,15 +67,20 @@ class DotMatrixPrinter {
   int32_t SetPage(const unsigned char* gray, uint64_t bytesPerLine, uint64_t width, uint64_t height,
                   const std::string& halftone);
 
-  // Fills the set of paper lengths (points) that get the line-based
-  // page-length command, once per process; safe from any thread.
-  // SetPageLength calls it itself.
-  static void InitPageLength();
-  // Page-length command at start-of-document key 3: ESC 2 ESC C n for a known
-  // length, FS C nL nH (1/360 inch) for any other. Lengths that round to 0
-  // lines, negative lengths and lengths above kMaxPageLengthPoints leave the
-  // table unchanged.
+  // Page-length command at start-of-document key 3 for a page of `points`:
+  // SetFormLength(points, 1).
   void SetPageLength(int points);
+  // Page-length command for form `form` (counted from 1) of a run of forms
+  // `points` long, fractions of a point included: the form's whole 1/360
+  // inch (escp::FormUnits, which keeps a run of any length exact) with the
+  // coarsest command that sets them exactly (escp::PageLengthText): whole
+  // inches, whole 1/6-inch lines, else FS C. A length of 0 or less, or above
+  // kMaxPageLengthPoints, leaves the table unchanged.
+  void SetFormLength(double points, int64_t form);
+  // The bitmap's first row lies `rows` rows (at the vertical resolution)
+  // below the top of form, as when the raster covers only the page's
+  // imageable area: they are fed before the first band. Call before SetPage.
+  void SetRowsAbove(int32_t rows);
 
   // Media options; option texts match exactly and case-sensitively.
   void SetPaperType(const std::string& paperType);  // any text but "TICKET": SetEjectPage
@@ -96,9 +105,11 @@ class DotMatrixPrinter {
   CmdTable startPageCmds;
   CmdTable endPageCmds;
 
-  // Paper lengths in points that the line-based page-length command serves.
-  static std::set<int32_t> s_pageLength;
+  // The page length set, in 1/360 inch; 0 while none is.
+  int64_t formUnits = 0;
 
  private:
+  // `height` cut to the rows that begin above the page length.
+  uint64_t RowsOnForm(uint64_t height) const;
   static void BuildBuffer(const CmdTable& first, const CmdTable* second, std::vector<unsigned char>& out);
 };

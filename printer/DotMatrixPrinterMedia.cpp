@@ -129,5 +129,5 @@ int32_t DotMatrixPrinter::SetPage(const unsigned char* gray, uint64_t bytesPerLi
   std::vector<unsigned char> packed;
   PackDots(dots, bytesPerLine, width, height, packedStride, packed);
   dots = std::vector<unsigned char>();  // give the unpacked page back before the walk
-  return escp.DotMatrix2Page(packed.data(), packedStride, width, height);
+  return escp.DotMatrix2Page(packed.data(), packedStride, width, RowsOnForm(height));
 }

@@ -10,6 +10,7 @@
 // No operation throws; failures are results (-1).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -96,6 +97,11 @@ class MarvikESCP {
   // DotMatrix2Page.
   void SetNoAdjacentDots(bool on) { noAdjacentDots = on; }
   bool NoAdjacentDots() const { return noAdjacentDots; }
+  // Blank rows between where the page body starts (the top of form) and the
+  // bitmap's first row: the feed before the first band includes them. 0 by
+  // default; a negative count is 0, and at most kMaxRows count.
+  void SetRowsAbove(int32_t rows) { rowsAbove = std::clamp(rows, 0, static_cast<int32_t>(kMaxRows)); }
+  int32_t RowsAbove() const { return rowsAbove; }
 
   // --- Positioning and graphics commands (append to PrinterData) ---
   // CR, then a paper feed of `rows` bitmap rows. Fine-unit form (ESC ( U /
@@ -116,7 +122,8 @@ class MarvikESCP {
 
   // --- Page walk ---
   // Rebuilds PrinterData() as the page body of `bitmap` (`height` rows of
-  // `bytesPerLine` bytes, `width` pixels printed per row).
+  // `bytesPerLine` bytes, `width` pixels printed per row), RowsAbove() below
+  // the top of form. The paper ends no lower than the bitmap's last row.
   // Returns 1 when encoded. Returns -1 for a null bitmap (output untouched),
   // and -1 with an empty output when the arguments or the geometry would read
   // outside the bitmap or divide by zero: bytesPerLine 0 or above
@@ -192,5 +199,6 @@ class MarvikESCP {
   uint8_t linesPerRow = 0;
   int32_t bitmapM = -1;
   bool noAdjacentDots = false;
+  int32_t rowsAbove = 0;
   BandScratch scratch;  // reused from band to band
 };

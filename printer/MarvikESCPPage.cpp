@@ -81,7 +81,7 @@ int32_t MarvikESCP::DotMatrix2Page(const unsigned char* bitmap, uint64_t bytesPe
   const uint64_t bandRows = linesPerRow;
   // A double-pass band leaves the paper one row below its first row already.
   const int32_t feedAfterBand = twoPasses ? linesPerRow - 1 : linesPerRow;
-  int32_t pendingFeed = 0;
+  int32_t pendingFeed = rowsAbove;
   uint64_t r = 0;
   while (r < height) {
     const unsigned char* row = bitmap + r * bytesPerLine;
@@ -153,6 +153,12 @@ void MarvikESCP::EncodeDouble(const unsigned char* band, uint64_t bytesPerLine, 
   MARVLOG_FMT(marvlog::MARVLOG_MAIN_LOGGER_ID, marvlog::LOG_DEBUG, "len: %d, colBytes: %d", len, colBytes);
   PrepareHeadPasses(width);
   EmitPass(scratch.columns[0], colBytes, len, width);
+  // A band cut to its first row has no odd rows; feeding for them anyway
+  // would take the paper below the page's last row, onto the next form when
+  // that row is the form's last.
+  if (rows < 2) {
+    return;
+  }
   AddVertical(1);
   EmitPass(scratch.columns[1], colBytes, len, width);
 }

@@ -264,7 +264,7 @@ TEST(FilterProgram, PrintsTextInThePrintersFonts) {
 }
 
 // Counts the pages printed from the file at `path`; each must end with a form
-// feed, be `lines` sixths of an inch long and hold the sample's text and drawing.
+// feed, have the page-length parameter `lines` and hold the sample's text and drawing.
 struct Pages : preview::PageSink {
   int lines, count = 0;
   bool PageResolution(int32_t, preview::Resolution* r) override { return *r = {180, 180}, true; }
@@ -303,14 +303,14 @@ class RealCups : public ::testing::Test {
 TEST_F(RealCups, CupsfilterTurnsAPdfIntoOnePagePerPage) {
   ASSERT_EQ(PrintTwoPages("run-cupsfilter.sh", "-o Resolution=360dpi -o PageSize=A4"), 0)
       << ReadFile(sandbox_.Tmp() + "/job/log");
-  EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/out.prn", 70), 2);  // A4: ESC C 70
+  EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/out.prn", 4210), 2);  // A4: FS C 4210
 }
 
 TEST_F(RealCups, APrivateSchedulerPrintsATwoPagePdf) {
   ASSERT_EQ(PrintTwoPages("private-cupsd.sh"), 0);
   const std::string result = ReadFile(sandbox_.Tmp() + "/job/result");
   EXPECT_NE(result.find("state completed\npages 2\n"), std::string::npos) << result;
-  EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/job.prn", 66), 2);  // Letter: ESC C 66
+  EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/job.prn", 11), 2);  // Letter: ESC C 0 11
 }
 
 // lp of a text file takes texttomarvik; the preview finds each character

@@ -21,30 +21,76 @@ std::string Built(const DotMatrixPrinter& p, Builder build) {
 TEST(DotMatrixPrinter, PageFrameAndPageLengthCommand) {
   EXPECT_EQ(Built(DotMatrixPrinter(PIN_TYPE_24, 180, 180), &DotMatrixPrinter::PageFrame),
             "1B 40 0D 0C 1B 40");
-  DotMatrixPrinter::InitPageLength();
-  // Listed lengths in lines (ESC 2, ESC C n, rounded half up), others in
-  // 1/360 inch (FS C, divided before scaling: 23 points are 114 units); none
-  // for what rounds to no line or does not fit two bytes.
-  const int points[] = {6, 23, 792, 595, 800, 13107, 13108, 5, -72};
-  const char* const bytes[] = {" 1C 43 1E 00",
-                               " 1C 43 72 00",
-                               " 1B 32 1B 43 42",
-                               " 1B 32 1B 43 32",
-                               " 1C 43 A0 0F",
-                               " 1C 43 FF FF",
-                               "",
-                               "",
-                               ""};
-  for (size_t i = 0; i < std::size(points); ++i) {
+  // The coarsest exact command: whole inches up to 22 (ESC C 0 n), whole
+  // sixth-inch lines up to 127 (ESC 2 ESC C n), else 1/360 inch (FS C); none
+  // for no length or one that does not fit two bytes.
+  const struct {
+    int points;
+    const char* bytes;
+  } cases[] = {{792, " 1B 43 00 0B"},
+               {1584, " 1B 43 00 16"},
+               {1656, " 1C 43 58 20"},
+               {396, " 1B 32 1B 43 21"},
+               {1524, " 1B 32 1B 43 7F"},
+               {1536, " 1C 43 00 1E"},
+               {842, " 1C 43 72 10"},
+               {23, " 1C 43 73 00"},
+               {13107, " 1C 43 FF FF"},
+               {13108, ""},
+               {0, ""},
+               {-72, ""}};
+  for (const auto& c : cases) {
     DotMatrixPrinter p(PIN_TYPE_24, 180, 180);
-    p.SetPageLength(points[i]);
-    EXPECT_EQ(Built(p, kStartDoc), std::string("1B 40") + bytes[i]) << points[i] << " points";
+    p.SetPageLength(c.points);
+    EXPECT_EQ(Built(p, kStartDoc), std::string("1B 40") + c.bytes) << c.points << " points";
   }
   DotMatrixPrinter p(PIN_TYPE_24, 180, 180);
   p.SetPageLength(792);
   p.SetPageLength(800);  // replaces
-  p.SetPageLength(3);    // no command: the earlier one stays
+  p.SetPageLength(0);    // no command: the earlier one stays
   EXPECT_EQ(Built(p, kStartDoc), "1B 40 1C 43 A0 0F");
+}
+
+// 100 mm is 1417.32 units: forms of 1417 and 1418 that never stray half a
+// unit from n forms; a float's 7.3 in is 2628 units every time.
+TEST(DotMatrixPrinter, ARunOfFormsKeepsItsLength) {
+  for (const double units : {1417.3228346, 525.599976 * 5}) {
+    int64_t moved = 0;
+    for (int64_t form = 1; form <= 1000; ++form) {
+      DotMatrixPrinter p(PIN_TYPE_24, 180, 180);
+      p.SetFormLength(units / 5, form);
+      Bytes start;
+      p.StartDoc(start);
+      ASSERT_EQ(start.size(), 6u);
+      moved += start[4] + 256 * start[5];
+      ASSERT_LE(std::abs(moved - form * units), 0.5) << units << " units, form " << form;
+    }
+  }
+}
+
+// The rows above a raster of the imageable area are fed first; rows that
+// begin at or below the page length are left out, and the paper never
+// reaches it, or the form feed would pass over a whole form.
+TEST(DotMatrixPrinter, APageBodyStaysOnItsForm) {
+  const std::string image = " 1B 2A 27 01 00 FF FF FF", band = " 0D 1B 4A 18" + image;
+  const struct {
+    int32_t dpi, rowsAbove;
+    uint64_t firstInk;  // rows from here to the 400th hold a dot in column 0
+    std::string body;
+  } cases[] = {
+      {180, 45, 0,
+       "0D 1B 4A 2D" + image + band + band + band + band + " 0D 1B 4A 18 1B 2A 27 01 00 FF FE 00"},
+      {360, 0, 359, "0D 1B 28 55 01 00 0A 0D 1B 28 76 02 00 67 01 1B 28 55 01 00 3C 1B 2A 28 01 00 80 00 00"},
+  };
+  for (const auto& c : cases) {
+    DotMatrixPrinter p(PIN_TYPE_24, c.dpi, c.dpi);
+    p.SetPageLength(72);
+    p.SetRowsAbove(c.rowsAbove);
+    Bytes bitmap(400, 0);
+    std::fill(bitmap.begin() + c.firstInk, bitmap.end(), 0x80);
+    p.SetPage(bitmap.data(), 1, 1, bitmap.size());
+    EXPECT_EQ(Built(p, &DotMatrixPrinter::Page), c.body) << c.dpi << " dpi";
+  }
 }
 
 TEST(DotMatrixPrinter, MediaSettersPlaceTheirCommands) {

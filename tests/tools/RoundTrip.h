@@ -41,14 +41,13 @@ inline void Fill(RasterPage& page, uint32_t x0, uint32_t y0, uint32_t w, uint32_
   }
 }
 
-// The page as the printer receives it from the printer library, with the
-// page length the filter would set.
+// The page as the printer receives it from the printer library, as long as
+// the page.
 inline Bytes EncodePage(const RasterPage& page, int pins = 24, bool noAdjacentDots = false) {
   // The encoder logs every band; the round trips look at its bytes only.
   marvlog::ILogManager::getRef().enableLogger(marvlog::MARVLOG_MAIN_LOGGER_ID, false);
-  DotMatrixPrinter::InitPageLength();
   DotMatrixPrinter printer(static_cast<pin_type_e>(pins), page.resolution.x, page.resolution.y);
-  printer.SetPageLength(static_cast<int>(page.height * 72.0 / page.resolution.y + 0.5));
+  printer.SetFormLength(page.height * 72.0 / page.resolution.y, 1);
   printer.SetNoAdjacentDots(noAdjacentDots);
   printer.SetPage(page.bits.data(), page.bytesPerLine, page.width, page.height);
   Bytes stream;
