@@ -91,7 +91,7 @@ JobOutcome RunPageLoop(RasterInput& input, PrinterOutput& out, PageEvents& event
       break;
     }
     pageEnd = input.BytesRead();
-    const PageResult result = PrintPage(header, verdict, pixels.get(), out, options);
+    const PageResult result = PrintPage(header, verdict, pixels.get(), out, options, outcome.pagesRead);
     if (result == PageResult::kNotEncoded) {
       Fail(events, outcome,
            "Page " + std::to_string(outcome.pagesRead) + " could not be encoded for the printer");

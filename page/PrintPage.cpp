@@ -2,16 +2,19 @@
 
 #include <vector>
 
+#include "page/FormPlacement.h"
 #include "page/PixelPrep.h"
 #include "printer/DotMatrixPrinter.h"
 
 namespace marvik::page {
 
 PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict, unsigned char* pixels,
-                     PrinterOutput& out, const PrintOptions& options) {
+                     PrinterOutput& out, const PrintOptions& options, int64_t pageNumber) {
   DotMatrixPrinter printer(PIN_TYPE_24, static_cast<int32_t>(h.HWResolution[0]),
                            static_cast<int32_t>(h.HWResolution[1]));
-  printer.SetPageLength(static_cast<int32_t>(h.PageSize[1]));
+  const FormPlacement form = PlaceOnForm(h);
+  printer.SetFormLength(form.lengthPoints, pageNumber);
+  printer.SetRowsAbove(form.rowsAbove);
   ApplyPrintOptions(options, printer);
   int32_t encoded = -1;
   switch (verdict.format) {

@@ -1,0 +1,38 @@
+#include "page/FormPlacement.h"
+
+#include <cmath>
+
+namespace marvik::page {
+
+namespace {
+
+constexpr double kPointsPerInch = 72;
+
+// The float value when it is the whole-point one with its fraction (CUPS
+// rounds or truncates it), else the whole points: a header from a producer
+// that leaves the float fields 0.
+double Exact(float withFraction, unsigned wholePoints) {
+  const double whole = wholePoints;
+  return std::isfinite(withFraction) && std::fabs(withFraction - whole) < 1 ? withFraction : whole;
+}
+
+}  // namespace
+
+FormPlacement PlaceOnForm(const cups_page_header2_t& h) {
+  FormPlacement placement;
+  placement.lengthPoints = Exact(h.cupsPageSize[1], h.PageSize[1]);
+  const double bottom = Exact(h.cupsImagingBBox[1], h.ImagingBoundingBox[1]);
+  const double top = Exact(h.cupsImagingBBox[3], h.ImagingBoundingBox[3]);
+  const double dpiY = h.HWResolution[1];
+  // The raster covers the box when it has the box's rows, give or take the
+  // renderer's rounding.
+  const bool coversBox = bottom >= 0 && top > bottom && top <= placement.lengthPoints + 1 &&
+                         std::fabs(h.cupsHeight - (top - bottom) * dpiY / kPointsPerInch) <= 1;
+  if (coversBox && top < placement.lengthPoints) {
+    placement.rowsAbove =
+        static_cast<int32_t>(std::floor((placement.lengthPoints - top) * dpiY / kPointsPerInch + 0.5));
+  }
+  return placement;
+}
+
+}  // namespace marvik::page
