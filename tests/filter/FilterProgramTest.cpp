@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <regex>
+#include <tuple>
 
 #include "tests/filter/FilterTestSupport.h"
 #include "tools/preview/EscpInterpreter.h"
@@ -263,25 +264,33 @@ TEST(FilterProgram, PrintsTextInThePrintersFonts) {
   }
 }
 
-// Counts the pages printed from the file at `path`; each must end with a form
-// feed, have the page-length parameter `lines` and hold the sample's text and drawing.
+// The pages printed from the file at `path`, rendered at 180 dpi: each ends
+// with a form feed, sets its page length with `form` and holds `minDots` or
+// more, all above its page length; its first dot lies `top` rows down (-1:
+// anywhere). `moved` adds up the page lengths in 1/360 inch: the paper fed.
+using Form = preview::PageLength::Form;
 struct Pages : preview::PageSink {
-  int lines, count = 0;
+  Form form;
+  int64_t minDots, top, count = 0, moved = 0;
   bool PageResolution(int32_t, preview::Resolution* r) override { return *r = {180, 180}, true; }
   bool TakePage(const preview::Page& page) override {
-    EXPECT_TRUE(page.endedByFormFeed && page.length.value == lines)
+    const preview::DotCanvas& dots = *page.canvas;
+    EXPECT_TRUE(page.endedByFormFeed && page.lengthSetOnPage && page.length.form == form)
         << preview::DescribePageLength(page.length);
-    EXPECT_GT(page.canvas->dots(), 10000) << "the page's text and drawing are missing";
+    EXPECT_GE(dots.dots(), minDots) << "page " << page.number << "'s text or drawing is missing";
+    EXPECT_LE((dots.maxY() + 1) * preview::kUnitsPerInch / 180, page.length.units) << "page " << page.number;
+    EXPECT_TRUE(top < 0 || dots.minY() == top) << "page " << page.number << ": " << dots.minY();
+    moved += page.length.units / preview::kFinePageUnit;
     return ++count, true;
   }
 };
-int PagesIn(const std::string& path, int lines) {
+Pages PagesIn(const std::string& path, Form form, int64_t minDots = 10000, int64_t top = -1) {
   const std::string bytes = ReadFile(path);
   Pages pages;
-  pages.lines = lines;
+  std::tie(pages.form, pages.minDots, pages.top) = std::tie(form, minDots, top);
   EXPECT_TRUE(
       preview::Interpret(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), {}, pages).ok());
-  return pages.count;
+  return pages;
 }
 
 class RealCups : public ::testing::Test {
@@ -303,14 +312,48 @@ class RealCups : public ::testing::Test {
 TEST_F(RealCups, CupsfilterTurnsAPdfIntoOnePagePerPage) {
   ASSERT_EQ(PrintTwoPages("run-cupsfilter.sh", "-o Resolution=360dpi -o PageSize=A4"), 0)
       << ReadFile(sandbox_.Tmp() + "/job/log");
-  EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/out.prn", 4210), 2);  // A4: FS C 4210
+  const Pages pages = PagesIn(sandbox_.Tmp() + "/job/out.prn", Form::kFine);  // A4 is 842 points
+  EXPECT_EQ(pages.count, 2);
+  EXPECT_EQ(pages.moved, 2 * 4210);
+}
+
+// 100 forms of each kind of length, each with a bar at its top margin (a
+// quarter inch, 45 rows): the paper moves 100 form lengths to the nearest
+// 1/360 inch, and every bar lies at the margin.
+TEST_F(RealCups, CupsfilterPrintsFormsOfAnyLengthExactly) {
+  const struct {
+    const char* size;
+    Form form;
+    double units;  // 1/360 inch
+  } cases[] = {{"PageSize=8.5x3.67", Form::kLines, 1320},
+               {"PageSize=FanFoldUS", Form::kInches, 3960},
+               {"PageSize=Custom.210x100mm", Form::kFine, 1417.3228},
+               {"media=Custom.8.5x6in", Form::kInches, 2160}};
+  const std::string work = sandbox_.Tmp() + "/job";
+  WriteFile(sandbox_.Tmp() + "/forms.ps",
+            "%!PS\n1 1 100 { pop currentpagedevice /PageSize get 1 get 18 exch 18 sub 72 -9 rectfill "
+            "showpage } for\n");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    ASSERT_EQ(std::system(("'" MARVIK_TEST_SCRIPTS "/run-cupsfilter.sh' '" MARVIK_FILTER_BINARY
+                           "' '" MARVIK_PPD "' '" +
+                           sandbox_.Tmp() + "/forms.ps' '" + work + "' -o " + c.size)
+                              .c_str()),
+              0)
+        << ReadFile(work + "/log");
+    const Pages pages = PagesIn(work + "/out.prn", c.form, 100, 45);
+    EXPECT_EQ(pages.count, 100);
+    EXPECT_LE(std::abs(pages.moved - 100 * c.units), 0.5) << pages.moved;
+  }
 }
 
 TEST_F(RealCups, APrivateSchedulerPrintsATwoPagePdf) {
   ASSERT_EQ(PrintTwoPages("private-cupsd.sh"), 0);
   const std::string result = ReadFile(sandbox_.Tmp() + "/job/result");
   EXPECT_NE(result.find("state completed\npages 2\n"), std::string::npos) << result;
-  EXPECT_EQ(PagesIn(sandbox_.Tmp() + "/job/job.prn", 11), 2);  // Letter: ESC C 0 11
+  const Pages pages = PagesIn(sandbox_.Tmp() + "/job/job.prn", Form::kInches);  // Letter: ESC C 0 11
+  EXPECT_EQ(pages.count, 2);
+  EXPECT_EQ(pages.moved, 2 * 3960);
 }
 
 // lp of a text file takes texttomarvik; the preview finds each character

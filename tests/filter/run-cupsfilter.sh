@@ -11,5 +11,9 @@ for f in "$filter" "$(dirname "$filter")/texttomarvik"; do  # the text filter be
   install -m 0755 "$f" "$work/serverbin/filter/"
 done
 printf 'ServerBin %s\n' "$work/serverbin" > "$work/cups-files.conf"
+# The job log off (applied when the file is root's): every line is synced to
+# disk, and a job of 100 forms logs 5000.
+printf '[Main]\nenable = false\n' > "$work/rastertomarvik.conf"
+chmod 644 "$work/rastertomarvik.conf"
 timeout 300 cupsfilter -c "$work/cups-files.conf" -p "$ppd" -m printer/marvik -e "$@" "$document" \
   > "$work/out.prn" 2> "$work/log"
