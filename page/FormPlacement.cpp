@@ -1,6 +1,9 @@
 #include "page/FormPlacement.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "printer/MarvikESCP.h"
 
 namespace marvik::page {
 
@@ -29,8 +32,9 @@ FormPlacement PlaceOnForm(const cups_page_header2_t& h) {
   const bool coversBox = bottom >= 0 && top > bottom && top <= placement.lengthPoints + 1 &&
                          std::fabs(h.cupsHeight - (top - bottom) * dpiY / kPointsPerInch) <= 1;
   if (coversBox && top < placement.lengthPoints) {
-    placement.rowsAbove =
-        static_cast<int32_t>(std::floor((placement.lengthPoints - top) * dpiY / kPointsPerInch + 0.5));
+    // A header can pair a tiny box with a page of four billion points.
+    const double rows = std::floor((placement.lengthPoints - top) * dpiY / kPointsPerInch + 0.5);
+    placement.rowsAbove = static_cast<int32_t>(std::min(rows, static_cast<double>(MarvikESCP::kMaxRows)));
   }
   return placement;
 }

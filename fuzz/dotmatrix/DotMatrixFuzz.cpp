@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MarvikESCP enc(kPins[data[0] % 4], kDpiX[data[1] % 10], kDpiY[data[2] % 8]);
   if (data[3] & 1) enc.SetLinesPerRow(data[4]);
   enc.SetNoAdjacentDots((data[3] & 2) != 0);
+  enc.SetRowsAbove((data[3] >> 2) - 8);
   const uint64_t width = (data[5] | (data[6] << 8)) % (kMaxFuzzWidth + 1);
   uint64_t bytesPerLine = (width + 7) / 8 + (data[7] & 3);
   if ((data[7] & 0x80) && bytesPerLine > 0) --bytesPerLine;  // may leave the width wider than the row
