@@ -7,6 +7,11 @@ namespace marvik::escp {
 
 namespace {
 
+// IPP gives media sizes in hundredths of a millimetre, which cannot say a
+// form of 3 2/3 in (93.13 mm is 1319.95 units): the true length lies within
+// half a hundredth of the size given, and a whole number of lines there is
+// taken for it.
+constexpr double kLineTolerance = kFormUnitsPerInch / 25.4 / 200;
 // A float holds a length like 525.6 points as 525.599976: 2627.99988 units.
 constexpr double kWholeUnitTolerance = 0.01;
 
@@ -20,7 +25,10 @@ int64_t FormUnits(double units, int64_t form) {
   if (!std::isfinite(units) || units <= 0 || units > kMaxFormUnits || form < 1) {
     return 0;
   }
-  if (std::fabs(units - Rounded(units)) < kWholeUnitTolerance) {
+  const double lines = Rounded(units / kFormUnitsPerLine) * kFormUnitsPerLine;
+  if (std::fabs(units - lines) <= kLineTolerance) {
+    units = lines;
+  } else if (std::fabs(units - Rounded(units)) < kWholeUnitTolerance) {
     units = Rounded(units);
   }
   // The paper moved by forms 1 to n is round(n x units): the error never
