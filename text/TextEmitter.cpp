@@ -22,16 +22,14 @@ void Append(std::vector<unsigned char>& out, std::initializer_list<unsigned char
 
 }  // namespace
 
-TextEmitter::TextEmitter(const TextOptions& options, const TextGeometry& geometry) : map_(options.table) {
-  // The page length is the printer library's, as for a raster page. It is
-  // set while the spacing is ESC @'s 1/6 in, since ESC C n counts lines at the
-  // spacing in force.
+TextEmitter::TextEmitter(const TextOptions& options, const TextGeometry& geometry)
+    : map_(options.table), formLength_(geometry.formLengthPoints) {
+  // The page length (EmitForm) is the printer library's, as for a raster
+  // page. It is set while the spacing is ESC @'s 1/6 in, since ESC C n counts
+  // lines at the spacing in force.
   DotMatrixPrinter frame(PIN_TYPE_24, 180, 180);
-  frame.SetPageLength(geometry.formLengthPoints);
   std::vector<unsigned char> part;
-  frame.StartDoc(start_);
-  frame.StartPage(part);
-  start_.insert(start_.end(), part.begin(), part.end());
+  frame.StartPage(start_);
   frame.EndPage(end_);
   frame.EndDoc(part);
   end_.insert(end_.end(), part.begin(), part.end());
@@ -60,7 +58,12 @@ TextEmitter::TextEmitter(const TextOptions& options, const TextGeometry& geometr
 }
 
 bool TextEmitter::EmitForm(const Form& form, std::vector<unsigned char>& out,
-                           const volatile std::sig_atomic_t* canceled) const {
+                           const volatile std::sig_atomic_t* canceled, int64_t formNumber) const {
+  DotMatrixPrinter frame(PIN_TYPE_24, 180, 180);
+  frame.SetFormLength(formLength_, formNumber);
+  std::vector<unsigned char> part;
+  frame.StartDoc(part);
+  out.insert(out.end(), part.begin(), part.end());
   out.insert(out.end(), start_.begin(), start_.end());
   bool whole = true;
   for (std::size_t i = 0; i < form.lines.size(); ++i) {

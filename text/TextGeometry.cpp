@@ -38,7 +38,7 @@ GeometryResult ComputeGeometry(const TextOptions& options, TextGeometry& geometr
   geometry.leftColumn = static_cast<int>(left);
   geometry.rightColumn = static_cast<int>(right);
   geometry.topFeed = static_cast<int>(topFeed);
-  geometry.formLengthPoints = static_cast<int>(std::lround(options.formLength));
+  geometry.formLengthPoints = options.formLength;
   return GeometryResult::kOk;
 }
 

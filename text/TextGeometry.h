@@ -8,12 +8,12 @@
 namespace marvik::text {
 
 struct TextGeometry {
-  int columns = 0;       // characters on a line
-  int linesPerForm = 0;  // lines on a form
-  int leftColumn = 0;    // ESC l: the left margin in columns of the base pitch
-  int rightColumn = 0;   // ESC Q: the right margin in columns of the base pitch
-  int topFeed = 0;       // ESC J: the top margin in 1/180 in
-  int formLengthPoints = 0;
+  int columns = 0;              // characters on a line
+  int linesPerForm = 0;         // lines on a form
+  int leftColumn = 0;           // ESC l: the left margin in columns of the base pitch
+  int rightColumn = 0;          // ESC Q: the right margin in columns of the base pitch
+  int topFeed = 0;              // ESC J: the top margin in 1/180 in
+  double formLengthPoints = 0;  // the form's length, fractions of a point included
 };
 
 enum class GeometryResult {

@@ -67,7 +67,7 @@ TextJobResult TextJob::Print(const ReadFunction& read, const FormFunction& form,
         return false;
       }
       bytes.clear();
-      const bool whole = emitter.EmitForm(ready.front(), bytes, canceled);
+      const bool whole = emitter.EmitForm(ready.front(), bytes, canceled, result.forms + 1);
       if (!form(bytes)) {
         result.status = TextJobStatus::kOutputFailed;
         return false;

@@ -316,28 +316,34 @@ TEST_F(RealCups, CupsfilterTurnsAPdfIntoOnePagePerPage) {
 }
 
 // 100 forms of each kind of length, each with a bar at its top margin (a
-// quarter inch, 45 rows): the paper moves 100 form lengths to the nearest
-// 1/360 inch, and every bar lies at the margin.
+// quarter inch, 45 rows) or, as text, an x: the paper moves 100 form lengths
+// to the nearest 1/360 inch, and every bar lies at the margin.
 TEST_F(RealCups, CupsfilterPrintsFormsOfAnyLengthExactly) {
   const struct {
+    const char* document;  // job.ps or job.txt
     const char* size;
     Form form;
     double units;  // 1/360 inch
-  } cases[] = {{"PageSize=8.5x3.67", Form::kLines, 1320},
-               {"PageSize=FanFoldUS", Form::kInches, 3960},
-               {"PageSize=Custom.210x100mm", Form::kFine, 1417.3228},
-               {"media=Custom.8.5x6in", Form::kInches, 2160}};
+  } cases[] = {{".ps", "PageSize=8.5x3.67", Form::kLines, 1320},
+               {".ps", "PageSize=FanFoldUS", Form::kInches, 3960},
+               {".ps", "PageSize=Custom.210x100mm", Form::kFine, 1417.3228},
+               {".ps", "media=Custom.8.5x6in", Form::kInches, 2160},
+               {".txt", "PageSize=Custom.210x100mm", Form::kFine, 1417.3228}};
   const std::string work = sandbox_.Tmp() + "/job";
   const std::string run =
       "'" MARVIK_TEST_SCRIPTS "/run-cupsfilter.sh' '" MARVIK_FILTER_BINARY "' '" MARVIK_PPD "' ";
   WriteFile(work + ".ps",
             "%!PS\n1 1 100 { pop currentpagedevice /PageSize get 1 get 18 exch 18 sub 72 -9 rectfill "
             "showpage } for\n");
+  std::string text;
+  for (int form = 0; form < 100; ++form) text += "x\f";
+  WriteFile(work + ".txt", text);
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.size);
-    ASSERT_EQ(std::system((run + work + ".ps " + work + " -o " + c.size).c_str()), 0)
+    SCOPED_TRACE(std::string(c.document) + " " + c.size);
+    ASSERT_EQ(std::system((run + work + c.document + " " + work + " -o " + c.size).c_str()), 0)
         << ReadFile(work + "/log");
-    const Pages pages = PagesIn(work + "/out.prn", c.form, 100, 45);
+    const bool bar = c.document == std::string(".ps");
+    const Pages pages = PagesIn(work + "/out.prn", c.form, bar ? 100 : 10, bar ? 45 : -1);
     EXPECT_EQ(pages.count, 100);
     EXPECT_LE(std::abs(pages.moved - 100 * c.units), 0.5) << pages.moved;
   }
