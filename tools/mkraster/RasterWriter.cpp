@@ -1,76 +1,59 @@
 #include "tools/mkraster/RasterWriter.h"
 
-#include <cstddef>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 
 namespace marvik::raster {
 namespace {
 
-// Ink (0 none .. 255 full) of the pattern at a pixel.
-std::uint8_t PatternInk(Pattern pattern, unsigned x, unsigned y, unsigned width) {
-  switch (pattern) {
-    case Pattern::kBlank:
-      return 0;
-    case Pattern::kBlack:
-      return 255;
-    case Pattern::kStripes:
-      // Full-width bars with white gaps taller than a head band, plus a
-      // diagonal, so pages have feeds, bands and skipped white runs.
-      return (y % 96 < 8 || (x + y) % 256 < 3) ? 255 : 0;
-    case Pattern::kChecker:
-      return ((x / 16 + y / 16) % 2) ? 255 : 0;
-    case Pattern::kGradient:
-      return width > 1 ? static_cast<std::uint8_t>(static_cast<std::uint64_t>(x) * 255 / (width - 1)) : 0;
-  }
-  return 0;
+bool Inked(Pattern pattern, unsigned x, unsigned y) {
+  // Stripes: full-width bars with white gaps taller than a head band, plus a
+  // diagonal, so pages have feeds, bands and skipped white runs.
+  return pattern == Pattern::kBlack || (pattern == Pattern::kChecker && (x / 16 + y / 16) % 2 != 0) ||
+         (pattern == Pattern::kStripes && (y % 96 < 8 || (x + y) % 256 < 3));
 }
 
-// How a colour space stores ink: additive spaces (white is the high value)
-// store its complement.
-bool Additive(unsigned colorSpace) {
-  return colorSpace == CUPS_CSPACE_W || colorSpace == CUPS_CSPACE_SW || colorSpace == CUPS_CSPACE_RGB ||
-         colorSpace == CUPS_CSPACE_SRGB || colorSpace == CUPS_CSPACE_ADOBERGB;
+// Colour spaces in which white is the high value, so that ink is stored as
+// its complement.
+bool Additive(unsigned space) {
+  return space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW || space == CUPS_CSPACE_RGB ||
+         space == CUPS_CSPACE_SRGB || space == CUPS_CSPACE_ADOBERGB;
 }
 
-// Every numeric header field is 32 bits wide (enums included), so one table
-// of offsets covers them all.
+// Every numeric header field is 32 bits wide, enums included.
 unsigned* NumberField(cups_page_header2_t& h, const std::string& field) {
-  static const struct {
-    const char* name;
-    std::size_t offset;
-  } kFields[] = {
-      {"NumCopies", offsetof(cups_page_header2_t, NumCopies)},
-      {"Duplex", offsetof(cups_page_header2_t, Duplex)},
-      {"ManualFeed", offsetof(cups_page_header2_t, ManualFeed)},
-      {"MediaPosition", offsetof(cups_page_header2_t, MediaPosition)},
-      {"Orientation", offsetof(cups_page_header2_t, Orientation)},
-      {"cupsMediaType", offsetof(cups_page_header2_t, cupsMediaType)},
-      {"cupsCompression", offsetof(cups_page_header2_t, cupsCompression)},
-      {"cupsWidth", offsetof(cups_page_header2_t, cupsWidth)},
-      {"cupsHeight", offsetof(cups_page_header2_t, cupsHeight)},
-      {"cupsBytesPerLine", offsetof(cups_page_header2_t, cupsBytesPerLine)},
-      {"cupsBitsPerColor", offsetof(cups_page_header2_t, cupsBitsPerColor)},
-      {"cupsBitsPerPixel", offsetof(cups_page_header2_t, cupsBitsPerPixel)},
-      {"cupsColorOrder", offsetof(cups_page_header2_t, cupsColorOrder)},
-      {"cupsColorSpace", offsetof(cups_page_header2_t, cupsColorSpace)},
-      {"HWResolution[0]", offsetof(cups_page_header2_t, HWResolution)},
-      {"HWResolution[1]", offsetof(cups_page_header2_t, HWResolution) + 4},
-      {"PageSize[0]", offsetof(cups_page_header2_t, PageSize)},
-      {"PageSize[1]", offsetof(cups_page_header2_t, PageSize) + 4},
-      {"Margins[0]", offsetof(cups_page_header2_t, Margins)},
-      {"Margins[1]", offsetof(cups_page_header2_t, Margins) + 4},
-      {"ImagingBoundingBox[0]", offsetof(cups_page_header2_t, ImagingBoundingBox)},
-      {"ImagingBoundingBox[1]", offsetof(cups_page_header2_t, ImagingBoundingBox) + 4},
-      {"ImagingBoundingBox[2]", offsetof(cups_page_header2_t, ImagingBoundingBox) + 8},
-      {"ImagingBoundingBox[3]", offsetof(cups_page_header2_t, ImagingBoundingBox) + 12},
-      {"cupsInteger[0]", offsetof(cups_page_header2_t, cupsInteger)},
+  const std::pair<const char*, unsigned*> fields[] = {
+      {"NumCopies", &h.NumCopies},
+      {"Duplex", reinterpret_cast<unsigned*>(&h.Duplex)},
+      {"ManualFeed", reinterpret_cast<unsigned*>(&h.ManualFeed)},
+      {"MediaPosition", &h.MediaPosition},
+      {"Orientation", reinterpret_cast<unsigned*>(&h.Orientation)},
+      {"cupsMediaType", &h.cupsMediaType},
+      {"cupsCompression", &h.cupsCompression},
+      {"cupsWidth", &h.cupsWidth},
+      {"cupsHeight", &h.cupsHeight},
+      {"cupsBytesPerLine", &h.cupsBytesPerLine},
+      {"cupsBitsPerColor", &h.cupsBitsPerColor},
+      {"cupsBitsPerPixel", &h.cupsBitsPerPixel},
+      {"cupsColorOrder", reinterpret_cast<unsigned*>(&h.cupsColorOrder)},
+      {"cupsColorSpace", reinterpret_cast<unsigned*>(&h.cupsColorSpace)},
+      {"HWResolution[0]", &h.HWResolution[0]},
+      {"HWResolution[1]", &h.HWResolution[1]},
+      {"PageSize[0]", &h.PageSize[0]},
+      {"PageSize[1]", &h.PageSize[1]},
+      {"Margins[0]", &h.Margins[0]},
+      {"Margins[1]", &h.Margins[1]},
+      {"ImagingBoundingBox[0]", &h.ImagingBoundingBox[0]},
+      {"ImagingBoundingBox[1]", &h.ImagingBoundingBox[1]},
+      {"ImagingBoundingBox[2]", &h.ImagingBoundingBox[2]},
+      {"ImagingBoundingBox[3]", &h.ImagingBoundingBox[3]},
+      {"cupsInteger[0]", &h.cupsInteger[0]},
   };
-  for (const auto& f : kFields) {
-    if (field == f.name) return reinterpret_cast<unsigned*>(reinterpret_cast<char*>(&h) + f.offset);
+  for (const auto& [name, target] : fields) {
+    if (field == name) return target;
   }
   return nullptr;
 }
@@ -82,8 +65,8 @@ ssize_t AppendToVector(void* ctx, unsigned char* buffer, size_t length) {
 }
 
 void AppendRaw(std::vector<std::uint8_t>& out, const void* data, std::size_t size) {
-  const auto* p = static_cast<const std::uint8_t*>(data);
-  out.insert(out.end(), p, p + size);
+  out.insert(out.end(), static_cast<const std::uint8_t*>(data),
+             static_cast<const std::uint8_t*>(data) + size);
 }
 
 struct RasterCloser {
@@ -96,17 +79,15 @@ cups_page_header2_t LayoutHeader(const PageSpec& page) {
   cups_page_header2_t h;
   std::memset(&h, 0, sizeof h);
   std::snprintf(h.MediaClass, sizeof h.MediaClass, "PwgRaster");
+  const bool rgb = page.colorSpace == CUPS_CSPACE_RGB || page.colorSpace == CUPS_CSPACE_SRGB;
   h.HWResolution[0] = page.xdpi;
   h.HWResolution[1] = page.ydpi;
-  h.PageSize[0] = page.widthPoints;
-  h.PageSize[1] = page.heightPoints;
-  h.ImagingBoundingBox[2] = page.widthPoints;
-  h.ImagingBoundingBox[3] = page.heightPoints;
+  h.PageSize[0] = h.ImagingBoundingBox[2] = page.widthPoints;
+  h.PageSize[1] = h.ImagingBoundingBox[3] = page.heightPoints;
   h.NumCopies = page.numCopies;
   h.cupsWidth = static_cast<unsigned>(static_cast<std::uint64_t>(page.widthPoints) * page.xdpi / 72);
   h.cupsHeight = static_cast<unsigned>(static_cast<std::uint64_t>(page.heightPoints) * page.ydpi / 72);
   h.cupsBitsPerColor = page.bitsPerColor;
-  const bool rgb = page.colorSpace == CUPS_CSPACE_RGB || page.colorSpace == CUPS_CSPACE_SRGB;
   h.cupsBitsPerPixel = (rgb ? 3 : 1) * page.bitsPerColor;
   h.cupsBytesPerLine =
       static_cast<unsigned>((static_cast<std::uint64_t>(h.cupsWidth) * h.cupsBitsPerPixel + 7) / 8);
@@ -136,33 +117,23 @@ bool ApplyOverride(cups_page_header2_t& header, const std::string& field, const 
 }
 
 std::vector<std::uint8_t> RenderPage(const cups_page_header2_t& h, const PageSpec& page) {
-  std::uint64_t size = static_cast<std::uint64_t>(h.cupsBytesPerLine) * h.cupsHeight;
-  if (size > kMaxRenderBytes) size = kMaxRenderBytes;
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size), 0);
-  if (h.cupsBytesPerLine == 0) return pixels;
+  const std::uint64_t lineBytes = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
+  std::vector<std::uint8_t> pixels(
+      static_cast<std::size_t>(std::min(lineBytes * h.cupsHeight, kMaxRenderBytes)));
+  if (lineBytes == 0 || bpp == 0) return pixels;
+  // Pixels of 8 bits or more are whole bytes of ink or none (other depths
+  // serve refusal tests only); only those within the line are drawn.
+  const std::uint64_t width = std::min<std::uint64_t>(h.cupsWidth, lineBytes * 8 / bpp);
+  const std::uint64_t pixelBytes = std::max<std::uint64_t>(bpp / 8, 1);
   const bool additive = Additive(h.cupsColorSpace);
-  const unsigned bpp = h.cupsBitsPerPixel;
-  const std::uint64_t rows = size / h.cupsBytesPerLine;
-  for (std::uint64_t y = 0; y < rows; ++y) {
-    std::uint8_t* row = &pixels[static_cast<std::size_t>(y * h.cupsBytesPerLine)];
-    for (std::uint64_t x = 0; x < h.cupsWidth; ++x) {
-      const unsigned px = static_cast<unsigned>(x), py = static_cast<unsigned>(y);
-      std::uint8_t ink = PatternInk(page.pattern, px, py, h.cupsWidth);
-      if (page.image != nullptr && px < page.image->width && py < page.image->height) {
-        ink = page.image->InkAt(px, py);
-      }
-      const std::uint8_t value = additive ? static_cast<std::uint8_t>(255 - ink) : ink;
+  for (std::uint64_t y = 0; y < pixels.size() / lineBytes; ++y) {
+    std::uint8_t* row = &pixels[static_cast<std::size_t>(y * lineBytes)];
+    for (std::uint64_t x = 0; x < width; ++x) {
+      if (Inked(page.pattern, static_cast<unsigned>(x), static_cast<unsigned>(y)) == additive) continue;
       if (bpp == 1) {
-        if ((value >= 128) && x / 8 < h.cupsBytesPerLine)
-          row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-      } else if (bpp == 8) {
-        if (x < h.cupsBytesPerLine) row[x] = value;
-      } else if (bpp == 24) {
-        if (3 * x + 2 < h.cupsBytesPerLine) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = value;
+        row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
       } else {
-        // Other depths only serve refusal tests: fill whole bytes.
-        const std::uint64_t byte = x * bpp / 8;
-        if (byte < h.cupsBytesPerLine) row[byte] = value;
+        std::fill_n(row + x * bpp / 8, pixelBytes, 255);
       }
     }
   }
@@ -173,46 +144,45 @@ bool BuildRasterStream(const StreamSpec& request, std::vector<std::uint8_t>& out
   out.clear();
   std::vector<cups_page_header2_t> headers;
   for (const PageSpec& page : request.pages) {
-    cups_page_header2_t h = LayoutHeader(page);
-    for (const auto& kv : page.overrides) {
-      if (!ApplyOverride(h, kv.first, kv.second)) {
-        error = "bad header override " + kv.first + "=" + kv.second;
+    headers.push_back(LayoutHeader(page));
+    for (const auto& [field, value] : page.overrides) {
+      if (!ApplyOverride(headers.back(), field, value)) {
+        error = "bad header override " + field + "=" + value;
         return false;
       }
     }
-    headers.push_back(h);
   }
+  if (request.rawHeader && request.version != 3) {
+    error = "raw headers are written as version 3 only";
+    return false;
+  }
+  std::unique_ptr<cups_raster_t, RasterCloser> raster;
   if (request.rawHeader) {
-    if (request.version != 3) {
-      error = "raw headers are written as version 3 only";
-      return false;
-    }
     const unsigned sync = CUPS_RASTER_SYNC;  // native byte order, as libcups writes it
     AppendRaw(out, &sync, sizeof sync);
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-      AppendRaw(out, &headers[i], sizeof headers[i]);
-      const std::vector<std::uint8_t> pixels = RenderPage(headers[i], request.pages[i]);
-      AppendRaw(out, pixels.data(), pixels.size());
-    }
   } else {
     const cups_mode_t modes[] = {CUPS_RASTER_WRITE_COMPRESSED, CUPS_RASTER_WRITE, CUPS_RASTER_WRITE_PWG,
                                  CUPS_RASTER_WRITE_APPLE};
-    const cups_mode_t mode = modes[request.version >= 2 && request.version <= 5 ? request.version - 2 : 1];
-    std::unique_ptr<cups_raster_t, RasterCloser> raster(cupsRasterOpenIO(AppendToVector, &out, mode));
+    raster.reset(cupsRasterOpenIO(
+        AppendToVector, &out, modes[request.version >= 2 && request.version <= 5 ? request.version - 2 : 1]));
     if (!raster) {
       error = "cannot open a raster stream for writing";
       return false;
     }
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-      std::vector<std::uint8_t> pixels = RenderPage(headers[i], request.pages[i]);
-      if (!cupsRasterWriteHeader2(raster.get(), &headers[i]) ||
-          cupsRasterWritePixels(raster.get(), pixels.data(), static_cast<unsigned>(pixels.size())) !=
-              pixels.size()) {
-        error = "libcups refused page " + std::to_string(i + 1);
-        return false;
-      }
+  }
+  for (std::size_t i = 0; i < headers.size(); ++i) {
+    std::vector<std::uint8_t> pixels = RenderPage(headers[i], request.pages[i]);
+    if (!raster) {
+      AppendRaw(out, &headers[i], sizeof headers[i]);
+      AppendRaw(out, pixels.data(), pixels.size());
+    } else if (!cupsRasterWriteHeader2(raster.get(), &headers[i]) ||
+               cupsRasterWritePixels(raster.get(), pixels.data(), static_cast<unsigned>(pixels.size())) !=
+                   pixels.size()) {
+      error = "libcups refused page " + std::to_string(i + 1);
+      return false;
     }
   }
+  raster.reset();  // the stream is complete before it is cut
   if (request.keepBytes >= 0 && static_cast<std::uint64_t>(request.keepBytes) < out.size()) {
     out.resize(static_cast<std::size_t>(request.keepBytes));
   }

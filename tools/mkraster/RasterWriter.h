@@ -1,6 +1,6 @@
-// Builds CUPS raster streams for tests and demos: any page size, resolution,
-// depth and colour space, any header field overridden afterwards, raster
-// version 2 (compressed) or 3 (plain), and cut short on request.
+// Builds CUPS raster streams for tests: any page size, resolution, depth and
+// colour space, header fields overridden afterwards, raster version 2
+// (compressed), 3 (plain), PWG or Apple raster, and cut short on request.
 #pragma once
 
 #include <cups/raster.h>
@@ -10,15 +10,13 @@
 #include <utility>
 #include <vector>
 
-#include "tools/mkraster/NetpbmImage.h"
-
 namespace marvik::raster {
 
 // Pixel data rendered for one page is capped here; a header that claims more
 // (a malformed one on purpose) gets a stream that ends early.
 constexpr std::uint64_t kMaxRenderBytes = 64ull * 1024 * 1024;
 
-enum class Pattern { kBlank, kBlack, kStripes, kChecker, kGradient };
+enum class Pattern { kBlank, kBlack, kStripes, kChecker };
 
 struct PageSpec {
   unsigned xdpi = 180;
@@ -26,11 +24,10 @@ struct PageSpec {
   unsigned widthPoints = 612;
   unsigned heightPoints = 792;
   unsigned bitsPerColor = 1;
-  unsigned colorSpace = CUPS_CSPACE_K;
+  unsigned colorSpace = CUPS_CSPACE_K;  // RGB and sRGB: three colours a pixel
   unsigned numCopies = 1;
   std::string pageSizeName = "Letter";
   Pattern pattern = Pattern::kStripes;
-  const NetpbmImage* image = nullptr;  // drawn over the pattern when set
   // Header fields set after the layout, as "field" / "value" pairs; see
   // ApplyOverride for the names.
   std::vector<std::pair<std::string, std::string>> overrides;
@@ -52,8 +49,8 @@ cups_page_header2_t LayoutHeader(const PageSpec& page);
 // Orientation, cupsMediaType, cupsCompression, cupsWidth, cupsHeight,
 // cupsBytesPerLine, cupsBitsPerColor, cupsBitsPerPixel, cupsColorOrder,
 // cupsColorSpace, HWResolution[0|1], PageSize[0|1], Margins[0|1],
-// ImagingBoundingBox[0..3], cupsInteger[0] (decimal values), cupsPageSizeName (text; the
-// value "@unterminated" fills all 64 bytes without a NUL).
+// ImagingBoundingBox[0..3], cupsInteger[0] (numbers), cupsPageSizeName (text;
+// the value "@unterminated" fills all 64 bytes without a NUL).
 bool ApplyOverride(cups_page_header2_t& header, const std::string& field, const std::string& value);
 
 // The page's pixels as the header lays them out (capped at kMaxRenderBytes).
