@@ -53,27 +53,25 @@ TEST(Encoder, WhiteRunsOverAnInchAreSkipped) {
 }
 
 TEST(Encoder, Feeds) {
-  const std::pair<MarvikESCP, int> feeds[] = {
-      {{PIN_TYPE_24, 180, 180}, 256}, {{PIN_TYPE_24, 180, 180}, -4}, {{PIN_TYPE_9, 160, 72}, 3},
-      {{PIN_TYPE_9, 360, 360}, 5},    {{PIN_TYPE_18, 120, 360}, 3},  {{PIN_TYPE_24, 360, 360}, 70000}};
   auto fine = [](const std::string& units) {  // CR, a feed in 1/360 in, then ESC $ in 1/60 again
-    return " 0D 1B 28 55 01 00 0A 0D 1B 28 76 02 00 " + units + " 1B 28 55 01 00 3C";
+    return "0D 1B 28 55 01 00 0A 0D 1B 28 76 02 00 " + units + " 1B 28 55 01 00 3C";
   };
-  const std::string bytes[] = {"0D 1B 4A FF 1B 4A 01",
-                               "0D",
-                               "0D 1B 4A 06",
-                               "0D",
-                               fine("03 00"),  // 18 pins: ESC J counts 1/180 in
-                               fine("FF FF 1B 28 76 02 00 71 11")};
-  for (size_t i = 0; i < std::size(feeds); ++i) {
-    MarvikESCP enc = feeds[i].first;
-    enc.AddVertical(feeds[i].second);
-    EXPECT_EQ(ToHex(enc.PrinterData()), ToHex(Hex(bytes[i]))) << i;
+  const struct {
+    pin_type_e pins;
+    int dpiX, dpiY, rows;
+    std::string bytes;
+  } cases[] = {{PIN_TYPE_24, 180, 180, 256, "0D 1B 4A FF 1B 4A 01"},
+               {PIN_TYPE_24, 180, 180, -4, "0D"},
+               {PIN_TYPE_9, 160, 72, 3, "0D 1B 4A 06"},
+               {PIN_TYPE_9, 360, 360, 5, "0D"},
+               {PIN_TYPE_18, 120, 360, 3, fine("03 00")},  // 18 pins: ESC J counts 1/180 in
+               {PIN_TYPE_24, 360, 360, 70000, fine("FF FF 1B 28 76 02 00 71 11")},
+               {PIN_TYPE_24, 180, 0, 10, "0D"}};  // no rows: no division by zero
+  for (const auto& c : cases) {
+    MarvikESCP enc(c.pins, c.dpiX, c.dpiY);
+    enc.AddVertical(c.rows);
+    EXPECT_EQ(ToHex(enc.PrinterData()), c.bytes) << c.pins << " pins, " << c.dpiY << " dpi, " << c.rows;
   }
-  MarvikESCP noRows(PIN_TYPE_24, 180, 180);
-  noRows.SetDpiY(0);
-  noRows.AddVertical(10);  // no division by zero
-  EXPECT_EQ(ToHex(noRows.PrinterData()), "0D");
 }
 
 TEST(Encoder, RefusesPagesItWouldReadOutsideOf) {
