@@ -3,15 +3,11 @@
 // corners of the page walk and seeded random pages must print every dot where
 // the page has it, nothing else, and with the page's length.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <numeric>
 
-#include "page/PrintPage.h"
 #include "tests/tools/RoundTrip.h"
-#include "tools/mkraster/RasterWriter.h"
 
 namespace marvik::test {
 namespace {
@@ -143,42 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Heads, RoundTrip, testing::ValuesIn(kGeometries),
                            return "Pins" + std::to_string(info.param.pins) + "_" + std::to_string(r.x) + "x" +
                                   std::to_string(r.y) + (info.param.noAdjacentDots ? "_Impact" : "");
                          });
-
-// The filter's own part of a page: white-is-1 pages are inverted and 8-bit
-// gray is halftoned before the walk. A checkerboard of full black and white
-// has the same dots in every depth and colour space, whatever the dither.
-TEST(FilterPageRoundTrip, EveryDepthAndColourSpacePrintsTheSameDots) {
-  const std::pair<unsigned, unsigned> formats[] = {{1, CUPS_CSPACE_K},  {1, CUPS_CSPACE_W},
-                                                   {1, CUPS_CSPACE_SW}, {8, CUPS_CSPACE_K},
-                                                   {8, CUPS_CSPACE_W},  {8, CUPS_CSPACE_SW}};
-  raster::PageSpec layout;
-  layout.widthPoints = 101;  // 252 pixels: the last byte of a 1-bit row is half padding
-  layout.heightPoints = 40;
-  layout.pattern = raster::Pattern::kChecker;
-  const cups_page_header2_t dotsHeader = raster::LayoutHeader(layout);
-  RasterPage expected = WhitePage({180, 180}, dotsHeader.cupsWidth, dotsHeader.cupsHeight);
-  expected.bits = raster::RenderPage(dotsHeader, layout);
-  for (const auto& format : formats) {
-    layout.bitsPerColor = format.first;
-    layout.colorSpace = format.second;
-    const cups_page_header2_t header = raster::LayoutHeader(layout);
-    std::vector<uint8_t> pixels = raster::RenderPage(header, layout);
-    const page::HeaderVerdict verdict = page::CheckPageHeader(header);
-    ASSERT_TRUE(verdict.ok) << verdict.problem;
-    struct Fd {
-      int fd;
-      ~Fd() { close(fd); }
-    } file{memfd_create("frame", MFD_CLOEXEC)};
-    ASSERT_GE(file.fd, 0);
-    page::PrinterOutput out(file.fd);
-    ASSERT_EQ(page::PrintPage(header, verdict, pixels.data(), out), page::PageResult::kWritten);
-    ASSERT_TRUE(out.Flush());
-    Bytes frame(static_cast<size_t>(lseek(file.fd, 0, SEEK_END)));
-    ASSERT_EQ(pread(file.fd, frame.data(), frame.size(), 0), static_cast<ssize_t>(frame.size()));
-    const Outcome outcome(frame, {expected});
-    EXPECT_EQ(outcome.Differences(), "") << format.first << " bits, colour space " << format.second;
-  }
-}
 
 }  // namespace
 }  // namespace marvik::test
