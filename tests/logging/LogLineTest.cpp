@@ -70,6 +70,7 @@ TEST_F(LogLineTest, LocalTimeAcrossDaylightSavingChanges) {
   } cases[] = {{kBerlin, utc(2026, 3, 29, 0, 59, 59), "2026-03-29 01:59:59"},
                {kBerlin, utc(2026, 3, 29, 1, 0, 0), "2026-03-29 03:00:00"},
                {kLordHowe, utc(2026, 4, 4, 15, 0, 0), "2026-04-05 01:30:00"},
+               {kLordHowe, utc(2026, 4, 4, 14, 50, 0), "2026-04-05 01:50:00"},  // not from the hour after
                {kLordHowe, utc(2026, 4, 4, 15, 30, 0), "2026-04-05 02:00:00"}};
   for (const auto& c : cases) {
     setenv("TZ", c.zone, 1);
