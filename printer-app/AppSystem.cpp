@@ -15,6 +15,7 @@
 #include "printer-app/DriverFormats.h"
 #include "printer-app/Marvik24Driver.h"
 #include "printer-app/StateFile.h"
+#include "printer-app/TextDocument.h"
 
 namespace marvik::app {
 
@@ -252,6 +253,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
   }
   // After the state, which holds an image size limit of its own.
   RegisterDriverFormats(system);
+  RegisterTextFormat(system);
   LockWebAdministration(system, network && settings.authService.empty());
   papplSystemIteratePrinters(system, SetMaxActiveJobs, nullptr);
   papplSystemSetSaveCallback(system, Save, nullptr);

@@ -1,15 +1,10 @@
 #include "printer-app/JobOptions.h"
 
-#include <memory>
 #include <string>
 
 namespace marvik::app {
 
 namespace {
-
-struct IppDeleter {
-  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
-};
 
 const char* Keyword(ipp_attribute_t* attr) {
   return attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
@@ -17,21 +12,25 @@ const char* Keyword(ipp_attribute_t* attr) {
 
 }  // namespace
 
+VendorChoices::VendorChoices(pappl_job_t* job)
+    : job_(job), defaults_(papplPrinterGetDriverAttributes(papplJobGetPrinter(job))) {}
+
+bool VendorChoices::Choose(const char* name, const std::function<bool(const char*)>& choose) const {
+  const char* keyword = Keyword(papplJobGetAttribute(job_, name));
+  if (keyword != nullptr && choose(keyword)) return true;
+  const std::string defaultName = std::string(name) + "-default";
+  keyword =
+      Keyword(defaults_ ? ippFindAttribute(defaults_.get(), defaultName.c_str(), IPP_TAG_KEYWORD) : nullptr);
+  return keyword != nullptr && choose(keyword);
+}
+
 page::PrintOptions JobPrintOptions(pappl_job_t* job) {
   page::PrintOptions choices;
-  const std::unique_ptr<ipp_t, IppDeleter> defaults(papplPrinterGetDriverAttributes(papplJobGetPrinter(job)));
+  const VendorChoices vendor(job);
   for (const page::PrintOption& option : page::kPrintOptions) {
-    // A value the option does not know is ignored, as IPP asks of a job
-    // sent without attribute fidelity.
-    if (page::ChooseOption(choices, option, Keyword(papplJobGetAttribute(job, option.ippName)),
-                           page::Vocabulary::kIpp)) {
-      continue;
-    }
-    const std::string name = std::string(option.ippName) + "-default";
-    page::ChooseOption(
-        choices, option,
-        Keyword(defaults ? ippFindAttribute(defaults.get(), name.c_str(), IPP_TAG_KEYWORD) : nullptr),
-        page::Vocabulary::kIpp);
+    vendor.Choose(option.ippName, [&](const char* keyword) {
+      return page::ChooseOption(choices, option, keyword, page::Vocabulary::kIpp);
+    });
   }
   return choices;
 }

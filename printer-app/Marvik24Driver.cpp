@@ -22,6 +22,7 @@
 #include "printer-app/JobOptions.h"
 #include "printer-app/RasterTakeover.h"
 #include "printer-app/TestPage.h"
+#include "printer-app/TextAttributes.h"
 
 namespace marvik::app {
 
@@ -86,7 +87,7 @@ std::string VendorStrings() {
       line(std::string(option.ippName) + "." + option.choices[i].ippKeyword, option.choices[i].label);
     }
   }
-  return text;
+  return text + TextStrings();
 }
 
 struct OpenFile {
@@ -334,6 +335,7 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
     ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-default").c_str(), nullptr, keywords[0]);
     data->vendor[data->num_vendor++] = option.ippName;
   }
+  AddTextAttributes(data, *attrs);
   // IPP Everywhere attributes PAPPL 1.3 leaves out; these values are true of
   // a one-sided black printer without preferred attributes.
   ippAddBoolean(*attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
