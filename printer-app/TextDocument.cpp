@@ -41,6 +41,13 @@ void Fail(pappl_job_t* job, const std::string& message) {
 
 }  // namespace
 
+const char* DetectText(const unsigned char* header, size_t size) {
+  const bool text = std::all_of(header, header + size, [](unsigned char c) {
+    return c >= 0x20 ? c != 0x7F : c != 0 && std::strchr("\b\t\n\f\r", c) != nullptr;
+  });
+  return text ? kTextFormat : nullptr;
+}
+
 void RegisterTextFormat(pappl_system_t* system) {
   papplSystemAddMIMEFilter(system, kTextFormat, kRawFormat, PrintTextDocument, nullptr);
 }
