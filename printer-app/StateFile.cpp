@@ -13,6 +13,7 @@
 
 #include "printer-app/DeviceRules.h"
 #include "printer-app/Marvik24Driver.h"
+#include "printer-app/PrinterNumbering.h"
 
 namespace marvik::app {
 
@@ -241,6 +242,26 @@ std::string KeyForMessage(std::string_view key) {
   return shown;
 }
 
+// PAPPL saves its own next printer number, which does not count the printers
+// numbered by PrinterNumbering.h: the saved file PATH gets NEXT instead.
+bool SaveNextPrinterNumber(const std::string& path, int next) {
+  std::string text;
+  FILE* file = std::fopen(path.c_str(), "re");
+  if (file == nullptr) return false;
+  char buffer[16384];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  const std::string key = "\nNextPrinterID ";
+  const std::size_t at = text.find(key);
+  if (at == std::string::npos) return true;
+  const std::size_t end = text.find('\n', at + 1);
+  text.replace(at + key.size(), end - at - key.size(), std::to_string(next));
+  file = std::fopen(path.c_str(), "we");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
 }  // namespace
 
 CheckedState CheckState(std::string_view text) {
@@ -353,7 +374,8 @@ StateLoad LoadState(pappl_system_t* system, const std::string& path) {
 
 bool SaveState(pappl_system_t* system, const std::string& path) {
   const std::string fresh = path + ".new";
-  bool saved = papplSystemSaveState(system, fresh.c_str());
+  bool saved =
+      papplSystemSaveState(system, fresh.c_str()) && SaveNextPrinterNumber(fresh, NextPrinterNumber(system));
   if (saved) {
     const int fd = open(fresh.c_str(), O_RDONLY | O_CLOEXEC);
     saved = fd >= 0 && fchmod(fd, S_IRUSR | S_IWUSR) == 0 && fsync(fd) == 0;

@@ -80,6 +80,7 @@ stop_server() {
 start_server
 "$app" add -d m24 -m marvik_24pin -v "$device" >/dev/null || fail "add m24"
 "$app" add -d m24t -m marvik_24pin_180x360 -v "$device" >/dev/null || fail "add m24t"
+"$app" add -d gone -m marvik_24pin -v "$device" >/dev/null && "$app" delete -d gone || fail "delete of a new printer"
 
 # --- Safe by default: the socket its owner's only, loopback only, no file device, a hardened unit.
 for _ in $(seq 20); do [[ $(stat -c %a "$state/marvik-printer-app.sock") == 600 ]] && break; sleep 0.1; done
