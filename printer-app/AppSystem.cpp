@@ -11,6 +11,7 @@
 #include <ctime>
 #include <string>
 
+#include "printer-app/DeviceReachability.h"
 #include "printer-app/DeviceRules.h"
 #include "printer-app/DriverFormats.h"
 #include "printer-app/Marvik24Driver.h"
@@ -124,6 +125,7 @@ bool AvahiRunning() {
 }
 
 bool Tick(pappl_system_t* system, void* data) {
+  ReportDeviceReachability(system);
   auto* socketSecured = static_cast<bool*>(data);
   if (!*socketSecured) {
     if (chmod(g_socketPath.c_str(), kSocketMode) == 0) {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <optional>
 
@@ -221,15 +222,18 @@ bool IsOurDriver(const std::string& name) {
   return false;
 }
 
-// Why a <Printer ...> header cannot be loaded, or empty when it can.
-std::string PrinterHeaderProblem(std::string_view attrs) {
+// Why a <Printer ...> header cannot be loaded, or empty when it can (with
+// the printer's id in ID).
+std::string PrinterHeaderProblem(std::string_view attrs, int* id) {
   const auto pairs = Pairs(attrs);
   if (!pairs) return "a malformed printer";
   const auto get = [&](const char* name) {
     const auto found = pairs->find(name);
     return found == pairs->end() ? std::string() : found->second;
   };
-  if (!Number(get("id"), 1, INT_MAX) || get("name").empty()) return "a printer without id or name";
+  const auto number = Number(get("id"), 1, INT_MAX);
+  if (!number || get("name").empty()) return "a printer without id or name";
+  *id = static_cast<int>(*number);
   if (!IsOurDriver(get("driver"))) return "a printer with an unknown driver";
   if (!DeviceUriAllowed(get("uri").c_str())) return "a printer with a refused device";
   return {};
@@ -240,6 +244,25 @@ std::string KeyForMessage(std::string_view key) {
   for (char c : key.substr(0, 40))
     shown += (IsKeyword(std::string_view(&c, 1)) || (c >= 'A' && c <= 'Z')) ? c : '?';
   return shown;
+}
+
+// The job record VALUE (well formed) of printer PRINTER_ID as PAPPL is to
+// load it: an interrupted job (see InterruptedJob) pending again or aborted.
+std::string RestartedJob(std::string_view value, int printerId, std::vector<InterruptedJob>* interrupted) {
+  auto pairs = *Pairs(value);
+  const auto state =
+      pairs.count("state") ? Number(pairs["state"], IPP_JSTATE_PENDING, IPP_JSTATE_COMPLETED) : std::nullopt;
+  if (!state || *state == IPP_JSTATE_HELD || *state >= IPP_JSTATE_CANCELED) return std::string(value);
+  const bool spooled = pairs.count("filename") != 0;
+  interrupted->push_back({printerId, static_cast<int>(*Number(pairs["id"], 1, INT_MAX)), spooled});
+  pairs["state"] = std::to_string(spooled ? IPP_JSTATE_PENDING : IPP_JSTATE_ABORTED);
+  std::string job;
+  for (const auto& [name, text] : pairs) {
+    job.append(job.empty() ? "" : " ").append(name).append("=\"");
+    for (char c : text) job.append(c == '"' || c == '\\' ? "\\" : "").append(1, c);
+    job.append("\"");
+  }
+  return job;
 }
 
 // PAPPL saves its own next printer number, which does not count the printers
@@ -262,11 +285,37 @@ bool SaveNextPrinterNumber(const std::string& path, int next) {
   return std::fclose(file) == 0 && written;
 }
 
+// PAPPL starts a loaded pending job only when its printer is resumed, and
+// aborts a job started before the server runs: the printers are resumed by a
+// timer, once it runs.
+bool StartPendingJobs(pappl_system_t* system, void*) {
+  papplSystemIteratePrinters(
+      system, [](pappl_printer_t* printer, void*) { papplPrinterResume(printer); }, nullptr);
+  return false;
+}
+
+void TellInterrupted(pappl_system_t* system, const InterruptedJob& interrupted) {
+  pappl_printer_t* printer = papplSystemFindPrinter(system, nullptr, interrupted.printerId, nullptr);
+  pappl_job_t* job = printer != nullptr ? papplPrinterFindJob(printer, interrupted.jobId) : nullptr;
+  if (job == nullptr) return;
+  if (interrupted.printedAgain) {
+    papplLogJob(job, PAPPL_LOGLEVEL_WARN,
+                "The server stopped before this job was printed whole: printing it again.");
+    return;
+  }
+  papplJobSetMessage(
+      job,
+      "Aborted: the server stopped before this job was printed whole, and raster pages are not "
+      "kept to be printed again.");
+  papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", papplJobGetMessage(job));
+}
+
 }  // namespace
 
 CheckedState CheckState(std::string_view text) {
   CheckedState result;
   bool inPrinter = false, droppingPrinter = false;
+  int printerId = 0;
   std::size_t lineNo = 0;
   const auto drop = [&](const std::string& why) {
     result.dropped.push_back("line " + std::to_string(lineNo) + ": " + why);
@@ -287,7 +336,7 @@ CheckedState CheckState(std::string_view text) {
         continue;
       }
       inPrinter = true;
-      const std::string problem = PrinterHeaderProblem(line.substr(9, line.size() - 10));
+      const std::string problem = PrinterHeaderProblem(line.substr(9, line.size() - 10), &printerId);
       droppingPrinter = !problem.empty();
       if (droppingPrinter) drop(problem + " (dropped with its settings and jobs)");
     } else if (line == "</Printer>") {
@@ -318,6 +367,10 @@ CheckedState CheckState(std::string_view text) {
       }
       if (!ValueFits(*kind, value)) {
         drop(KeyForMessage(key) + " has a bad value");
+        continue;
+      }
+      if (*kind == Kind::kJob) {
+        result.text.append("Job ").append(RestartedJob(value, printerId, &result.interrupted)).append("\n");
         continue;
       }
     }
@@ -369,6 +422,9 @@ StateLoad LoadState(pappl_system_t* system, const std::string& path) {
   const bool loaded = papplSystemLoadState(system, copy.c_str());
   unlink(copy.c_str());
   if (!loaded) return refuse("could not be loaded");
+  for (const InterruptedJob& interrupted : checked.interrupted) TellInterrupted(system, interrupted);
+  if (!checked.interrupted.empty())
+    papplSystemAddTimerCallback(system, std::time(nullptr), 0, StartPendingJobs, nullptr);
   return StateLoad::kLoaded;
 }
 

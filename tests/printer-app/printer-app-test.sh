@@ -29,7 +29,7 @@ out, slow, n = sys.argv[1], sys.argv[2] == "slow", 0
 s = socket.socket()
 if slow:
     s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-s.bind(("127.0.0.1", 0))
+s.bind(("127.0.0.1", int(sys.argv[3]) if len(sys.argv) > 3 else 0))
 s.listen(4)
 open(out + "/port.tmp", "w").write(str(s.getsockname()[1]))
 os.rename(out + "/port.tmp", out + "/port")
@@ -45,17 +45,18 @@ while True:
     c.close()
     os.rename("%s/conn-%d.part" % (out, n), "%s/conn-%d.prn" % (out, n))
 PY
-# start_listener DIR fast|slow: its port is written to DIR/port.
+# start_listener DIR fast|slow [PORT]: its port is written to DIR/port.
 start_listener() {
   mkdir -p "$1"
-  timeout 300 python3 "$work/listen.py" "$1" "$2" &
+  timeout 300 python3 "$work/listen.py" "$1" "$2" ${3:-} &
   listener_pid="$listener_pid $!"
   for _ in $(seq 100); do [[ -s $1/port ]] && return; sleep 0.1; done
   fail "the device listener did not start"
 }
 start_listener "$work/out" fast
 device="socket://127.0.0.1:$(cat "$work/out/port")"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+port=$(free_port)
 uri=ipp://127.0.0.1:$port/ipp/print
 
 start_server() {  # [server options]
@@ -188,6 +189,17 @@ done
 for c in $clients; do wait "$c" || fail "a busy client gave up"; done
 for _ in $(seq 300); do [[ $(ls "$work/busy" | grep -c prn) == 20 ]] && break; sleep 0.1; done
 [[ $(ls "$work/busy" | grep -c prn) == 20 ]] || fail "20 clients, $(ls "$work/busy" | grep -c prn) printed"
+
+# --- A printer that cannot be reached is offline and its job says why; a job spooled before SIGKILL prints after.
+closed=$(free_port)
+"$app" add -d off -m marvik_24pin -v "socket://127.0.0.1:$closed" >/dev/null || fail "add off"
+"$app" submit -d off -o document-format=application/vnd.marvik-escp "$page.prn" >/dev/null || fail "submit to off"
+sleep 2
+"$app" status -d off | grep -q offline || fail "an unreachable printer is not shown offline"
+ipptool -tv "$uri/off/1" get-job-attributes.test | grep -q "message.*cannot be reached" || fail "no reason for a wait"
+kill -KILL "$server_pid" && { wait "$server_pid" || :; } && start_listener "$work/off" fast "$closed" && start_server
+for _ in $(seq 100); do [[ -f $work/off/conn-1.prn ]] && break; sleep 0.1; done
+cmp "$work/off/conn-1.prn" "$page.prn" || fail "a job spooled before SIGKILL was not printed after the restart"
 
 # --- SIGKILL right after a settings change: the printers the server had before are all there.
 for round in $(seq 8); do
