@@ -338,7 +338,10 @@ CheckedState CheckState(std::string_view text) {
       inPrinter = true;
       const std::string problem = PrinterHeaderProblem(line.substr(9, line.size() - 10), &printerId);
       droppingPrinter = !problem.empty();
-      if (droppingPrinter) drop(problem + " (dropped with its settings and jobs)");
+      if (droppingPrinter) {
+        drop(problem + " (dropped with its settings and jobs)");
+        continue;
+      }
     } else if (line == "</Printer>") {
       if (!inPrinter) {
         drop("a printer end without a printer");
