@@ -14,13 +14,13 @@ PACKAGES := g++ make cmake ninja-build pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libcups2-dev libcupsimage2-dev libpng-dev \
             cups cups-client cups-filters cups-ppdc ghostscript poppler-utils \
-            libpappl-dev cups-ipp-utils python3 iproute2 unifont \
+            libpappl-dev libpam0g-dev cups-ipp-utils python3 iproute2 unifont \
             clang-format time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # The Debian packaging tools and debian/control's Build-Depends (which
 # dpkg-buildpackage checks); no GoogleTest or Google Benchmark.
 DEB_PACKAGES := dpkg-dev debhelper fakeroot lintian g++ cmake ninja-build pkg-config \
-                libcups2-dev libcupsimage2-dev libpng-dev cups-ppdc libpappl-dev
+                libcups2-dev libcupsimage2-dev libpng-dev cups-ppdc libpappl-dev libpam0g-dev
 # What printing through the installed package needs besides the package.
 DEB_TEST_PACKAGES := cups cups-client ghostscript
 DEB_WORK ?= $(BUILD)-deb

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <string>
 
+#include "printer-app/AdminAuth.h"
 #include "printer-app/DeviceReachability.h"
 #include "printer-app/DeviceRules.h"
 #include "printer-app/DriverFormats.h"
@@ -110,6 +111,10 @@ bool ParseOptions(int count, cups_option_t* options, ServerOptions* out) {
       return false;
     }
   }
+  if (!out->adminGroup.empty() && out->authService.empty()) {
+    std::fprintf(stderr, "marvik-printer-app: admin-group needs auth-service\n");
+    return false;
+  }
   return true;
 }
 
@@ -139,10 +144,10 @@ bool Tick(pappl_system_t* system, void* data) {
 }
 
 // PAPPL lets any client use the web forms while the system has neither an
-// authentication service nor a web password. Opened to the network without
-// the former, the web administration is locked with a password nobody
-// knows; the sub-commands still administer the server through the control
-// socket. On loopback no password is kept.
+// authentication callback nor a web password. Opened to the network without
+// an authentication service, the web administration is locked with a
+// password nobody knows; the sub-commands still administer the server
+// through the control socket. Otherwise no password is kept.
 void LockWebAdministration(pappl_system_t* system, bool lock) {
   if (!lock) {
     papplSystemSetPassword(system, "");
@@ -219,10 +224,9 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
   // Administration from other hosts only with a way to authenticate.
   if (network && !settings.authService.empty()) soptions |= PAPPL_SOPTIONS_WEB_REMOTE;
   const std::string spool = g_directory + "/" + g_baseName + ".d";
-  pappl_system_t* system =
-      papplSystemCreate(soptions, g_baseName.c_str(), settings.port, "_print,_universal", spool.c_str(),
-                        settings.logFile.empty() ? nullptr : settings.logFile.c_str(), settings.logLevel,
-                        settings.authService.empty() ? nullptr : settings.authService.c_str(), false);
+  pappl_system_t* system = papplSystemCreate(
+      soptions, g_baseName.c_str(), settings.port, "_print,_universal", spool.c_str(),
+      settings.logFile.empty() ? nullptr : settings.logFile.c_str(), settings.logLevel, nullptr, false);
   if (system == nullptr) {
     std::fprintf(stderr, "marvik-printer-app: unable to create the server\n");
     return nullptr;
@@ -240,7 +244,8 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
              settings.authService.empty() ? "is refused, the web forms are locked (no auth-service)"
                                           : "requires authentication");
   }
-  if (!settings.adminGroup.empty()) papplSystemSetAdminGroup(system, settings.adminGroup.c_str());
+  if (!settings.authService.empty())
+    RequireAdminAuthentication(system, settings.authService, settings.adminGroup);
   papplSystemSetFooterHTML(system, kFooter);
   papplSystemSetPrinterDrivers(system, kDriverCount, kDrivers, AutoAddDriver, OnPrinterCreated,
                                SetUpCheckedDriver, nullptr);

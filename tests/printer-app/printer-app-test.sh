@@ -232,17 +232,21 @@ if [[ -n ${MARVIK_NETNS:-} ]]; then
   if ! [[ -S /run/avahi-daemon/socket ]]; then
     start_server
     timeout 60 "$app" devices >/dev/null || fail "devices without avahi-daemon"
-    web "http://127.0.0.1:$port/addprinter" | grep -q 'name="device_uri"' || fail "Add Printer without avahi-daemon"
+    web "http://127.0.0.1:$port/addprinter" | grep 'name="device_uri"' >/dev/null || fail "Add Printer without avahi-daemon"
     grep -q "avahi-daemon is not running" "$state/app.log" || fail "no warning without avahi-daemon"
     kill "$server_pid" && stop_server 5
   fi
-  start_server -o listen-hostname='*'
-  remote=ipp://192.0.2.1:$port/ipp
-  "$app" add -u "$remote/system" -d r -m marvik_24pin -v "$device" 2>/dev/null && fail "unauthenticated remote add"
-  web "http://192.0.2.1:$port/addprinter" | grep -q 'name="device_uri"' && fail "remote Add Printer form open"
-  ipptool -T 10 -d NO_WAIT=1 -d resolution=180dpi -d media=na_letter_8.5x11in -d direction=printer-default \
-    -d adjacent=one-pass -f "$page" "$remote/print/busy" "$here/print-job.test" >/dev/null || fail "remote print"
-  kill "$server_pid" && stop_server 5
+  # Without and with an authentication service (PAM's "other" for an unknown one, which accepts no one).
+  for auth in "" auth-service=marvik-printer-app-test; do
+    start_server -o listen-hostname='*' ${auth:+-o "$auth"}
+    remote=ipp://192.0.2.1:$port/ipp
+    setsid -w "$app" add -u "$remote/system" -d r -m marvik_24pin -v "$device" &>/dev/null </dev/null &&
+      fail "unauthenticated remote add ($auth)"
+    web "http://192.0.2.1:$port/addprinter" 2>/dev/null | grep 'name="device_uri"' >/dev/null && fail "remote form ($auth)"
+    ipptool -T 10 -d NO_WAIT=1 -d resolution=180dpi -d media=na_letter_8.5x11in -d direction=printer-default \
+      -d adjacent=one-pass -f "$page" "$remote/print/busy" "$here/print-job.test" >/dev/null || fail "remote print ($auth)"
+    kill "$server_pid" && stop_server 5
+  done
 else
   echo "SKIP: no private network namespace: network setting, devices and Add Printer untried"
 fi
