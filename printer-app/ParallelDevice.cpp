@@ -31,17 +31,10 @@ bool OpenPort(pappl_device_t* device, const char* uri, const char*) {
     papplDeviceError(device, "Not a parallel port: %s (parallel:///dev/lpN or parallel:///dev/usb/lpN)", uri);
     return false;
   }
-  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0 && (errno == EACCES || errno == EINVAL))
-    fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  std::string error;
+  const int fd = OpenCharacterDevice(path, &error);
   if (fd < 0) {
-    papplDeviceError(device, "Unable to open %s: %s", path.c_str(), std::strerror(errno));
-    return false;
-  }
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
-    papplDeviceError(device, "%s is not a character device", path.c_str());
-    close(fd);
+    papplDeviceError(device, "%s", error.c_str());
     return false;
   }
   auto* port = new (std::nothrow) Port;
@@ -133,6 +126,23 @@ std::string ParallelPath(const char* uri) {
     if (count > 0 && count <= kMaxPortDigits && digits[count] == '\0') return path;
   }
   return {};
+}
+
+int OpenCharacterDevice(const std::string& path, std::string* error) {
+  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0 && (errno == EACCES || errno == EINVAL))
+    fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = "Unable to open " + path + ": " + std::strerror(errno);
+    return -1;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+    *error = path + " is not a character device";
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 void RegisterParallelScheme() {

@@ -14,6 +14,11 @@ namespace marvik::app {
 // /dev/usb/lp<N>.
 std::string ParallelPath(const char* uri);
 
+// Opens PATH for printing, and keeps it only when it is a character device:
+// whatever was planted at a device path (a file, a FIFO) is never written.
+// The descriptor, or -1 with the reason in ERROR.
+int OpenCharacterDevice(const std::string& path, std::string* error);
+
 // Registers the scheme with PAPPL; call before the main loop starts.
 void RegisterParallelScheme();
 

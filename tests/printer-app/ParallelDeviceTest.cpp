@@ -1,9 +1,14 @@
 // The parallel:// scheme writes only to the printer device nodes: every other
 // path a client could name is refused before anything is opened.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
 
 #include "printer-app/ParallelDevice.h"
 
+using marvik::app::OpenCharacterDevice;
 using marvik::app::ParallelPath;
 
 TEST(ParallelPath, AcceptsOnlyPrinterDeviceNodes) {
@@ -17,4 +22,20 @@ TEST(ParallelPath, AcceptsOnlyPrinterDeviceNodes) {
     EXPECT_EQ(ParallelPath(uri), "") << uri;
   }
   EXPECT_EQ(ParallelPath(nullptr), "");
+}
+
+TEST(ParallelPath, OpensOnlyCharacterDevices) {
+  char dir[] = "/tmp/parallel-test.XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string planted = std::string(dir) + "/lp0";
+  std::ofstream(planted) << "kept";
+  for (const auto& [path, opens] :
+       {std::pair<std::string, bool>{"/dev/null", true}, {planted, false}, {dir, false}}) {
+    std::string error;
+    const int fd = OpenCharacterDevice(path, &error);
+    EXPECT_EQ(fd >= 0, opens) << path << ": " << error;
+    if (fd >= 0) close(fd);
+  }
+  unlink(planted.c_str());
+  rmdir(dir);
 }
