@@ -87,7 +87,7 @@ start_server
 for _ in $(seq 20); do [[ $(stat -c %a "$state/marvik-printer-app.sock") == 600 ]] && break; sleep 0.1; done
 [[ $(stat -c %a "$state/marvik-printer-app.sock") == 600 ]] || fail "the control socket is not mode 0600"
 ss -Hltn "sport = :$port" | awk '{ print $4 }' | grep -vqE '^(127\.0\.0\.1|\[::1\]):' && fail "it listens beyond loopback"
-"$app" add -d evil -m marvik_24pin -v "file://$work/evil" 2>/dev/null && fail "a file:// device was accepted"
+"$app" add -d evil -m marvik_24pin -v "file://$work" 2>/dev/null && fail "a file:// device (a directory) was accepted"
 unit=$(dirname "$app")/marvik-printer-app.service
 grep -qx "User=marvik-printer-app" "$unit" || fail "the unit does not name its user"
 if command -v systemd-analyze >/dev/null; then
@@ -202,6 +202,7 @@ for _ in $(seq 100); do [[ -f $work/off/conn-1.prn ]] && break; sleep 0.1; done
 cmp "$work/off/conn-1.prn" "$page.prn" || fail "a job spooled before SIGKILL was not printed after the restart"
 
 # --- SIGKILL right after a settings change: the printers the server had before are all there.
+exec 9< "$state/marvik-printer-app.state"  # held open, so that a file renamed over it gets another inode
 for round in $(seq 8); do
   before=$("$app" printers | sort)
   "$app" add -d "k$round" -m marvik_24pin -v "$device" >/dev/null || fail "add k$round"
@@ -212,6 +213,9 @@ done
 
 # --- A state file with bad values starts without them; one that is not a file is refused, at once.
 kill "$server_pid" && stop_server 5
+[[ $state/marvik-printer-app.state -ef /proc/self/fd/9 ]] && fail "the state is written in place"; exec 9<&-
+sed -n 's/^<Printer.* id="\([0-9]*\)".*/\1/p' "$state/marvik-printer-app.state" | awk -v next_id="$(sed -n \
+  's/^NextPrinterID //p' "$state/marvik-printer-app.state")" '$1 >= next_id { exit 1 }' || fail "a printer-id to be given twice"
 sed -i 's/^media-col-default .*/media-col-default name="no-such-size" width="-1"/' "$state/marvik-printer-app.state"
 printf '<Printer driver="marvik_24pin" id="99" name="evil" uri="file:///etc/passwd">\n</Printer>\n' >> \
   "$state/marvik-printer-app.state"
