@@ -82,6 +82,10 @@ http_status_t Authenticate(pappl_client_t* client, const char* group, gid_t grou
   char* colon = std::strchr(credentials, ':');
   if (colon == nullptr || colon == credentials) return HTTP_STATUS_UNAUTHORIZED;
   *colon = '\0';
+  for (const char* c = credentials; *c != '\0'; ++c) {
+    if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7f)
+      return HTTP_STATUS_UNAUTHORIZED;  // not a user name
+  }
   const bool accepted = PamAccepts(policy->service, credentials, colon + 1);
   explicit_bzero(colon + 1, std::strlen(colon + 1));
   if (!accepted) {

@@ -10,6 +10,9 @@ namespace marvik::app {
 
 namespace {
 
+// PAPPL tries to open the device of a waiting job again this often.
+constexpr int kRetrySeconds = 5;
+
 std::mutex g_lock;
 std::map<std::string, std::string> g_errors;  // why each device URI did not open
 // What the jobs of a printer shown offline were told, and which jobs.
@@ -63,9 +66,9 @@ void Report(pappl_printer_t* printer, void*) {
   const bool offline = !error.empty() && papplPrinterGetNumberOfActiveJobs(printer) > 0;
   if (offline == told.has_value()) return;
   if (offline) {
-    Telling telling{
-        "Waiting for the printer, which cannot be reached (" + error + "); trying again every 5 seconds.",
-        {}};
+    Telling telling{"Waiting for the printer, which cannot be reached (" + error + "); trying again every " +
+                        std::to_string(kRetrySeconds) + " seconds.",
+                    {}};
     papplPrinterSetReasons(printer, PAPPL_PREASON_OFFLINE, PAPPL_PREASON_NONE);
     papplPrinterIterateActiveJobs(printer, TellJob, &telling, 1, 0);
     papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN, "%s", telling.message.c_str());
@@ -75,7 +78,7 @@ void Report(pappl_printer_t* printer, void*) {
   }
   papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
   Untell(printer, *told);
-  papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "The printer can be reached again.");
+  if (error.empty()) papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "The printer can be reached again.");
   const std::lock_guard<std::mutex> lock(g_lock);
   g_shownOffline.erase(id);
 }
