@@ -7,11 +7,13 @@ namespace marvik::escp {
 
 namespace {
 
-// IPP gives media sizes in hundredths of a millimetre, which cannot say a
-// form of 3 2/3 in (93.13 mm is 1319.95 units): the true length lies within
-// half a hundredth of the size given, and a whole number of lines there is
-// taken for it.
-constexpr double kLineTolerance = kFormUnitsPerInch / 25.4 / 200;
+// IPP gives media sizes in hundredths of a millimetre, and names them in
+// inches to three decimals: neither can say a form of 3 2/3 in, which
+// oe_form-3-2-3_8.5x3.667in is and libcups makes 93.14 mm (1320.09 units).
+// The true length lies within half a thousandth of an inch (0.18 units) and
+// half a hundredth of a millimetre (0.07 units) of the size given, and a
+// whole number of lines there is taken for it.
+constexpr double kLineTolerance = kFormUnitsPerInch / 2000.0 + kFormUnitsPerInch / 25.4 / 200;
 // A float holds a length like 525.6 points as 525.599976: 2627.99988 units.
 constexpr double kWholeUnitTolerance = 0.01;
 

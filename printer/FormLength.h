@@ -24,8 +24,9 @@ constexpr int64_t kMaxFormUnits = 0xFFFF;
 // long (1/360 inch, any fraction): round(form x units) - round((form - 1) x
 // units). Each form is within one unit of the true length, and the first n
 // forms together within half a unit of n x units, for any n. A length within
-// half of 1/100 mm (0.07 units) of a whole number of 1/6 in lines is those
-// lines (IPP's sizes in 1/100 mm cannot say 3 2/3 in), and one within 1/100
+// 0.0005 in plus 0.005 mm (0.25 units) of a whole number of 1/6 in lines is
+// those lines (IPP's sizes, in 1/100 mm and named in inches to three
+// decimals, cannot say 3 2/3 in), and one within 1/100
 // unit of a whole number is that number (lengths read from a float).
 // 0 for no length: `units` not above 0, not finite or above kMaxFormUnits,
 // or `form` below 1.
