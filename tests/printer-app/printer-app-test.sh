@@ -144,6 +144,26 @@ for c in "360x180 printer-default two-passes" "360x360 unidirectional one-pass" 
   echo "equal bytes with options: $c, $(stat -c %s "$(device_output)") bytes"
 done
 
+# --- Text through the text library: texttomarvik's bytes for the same form, margins and options, with
+# the printer's text default where the job names none; the preview finds the text.
+# print_media FILE FORMAT WIDTH LENGTH LEFT PITCH: on a media-col form (hundredths of a millimetre).
+print_media() {
+  ipptool -t -T 10 -d format="$2" -d width="$3" -d length="$4" -d left="$5" -d pitch="$6" -f "$1" "$uri/m24" \
+    "$here/print-media.test" > "$work/print.log" || { cat "$work/print.log"; fail "printing $1 on $3 x $4"; }
+  jobs_sent=$((jobs_sent + 1))
+}
+printf 'Tab\there, b\bbo_\bu caf\xc3\xa9 \xe9t\xe9 \xe2\x82\xac\f%s\n' "$(printf 'long %.0s' $(seq 40))" > "$work/text.txt"
+"$app" modify -d m24 -o marvik-text-quality=letter-quality || fail "modify -o marvik-text-quality"
+for c in "21590 27940 635 10-cpi Letter" "21000 10000 2540 12-cpi Custom.210x100mm"; do
+  read -r width length left pitch size <<< "$c"
+  print_media "$work/text.txt" text/plain "$width" "$length" "$left" "$pitch"
+  PPD=$ppd "$(dirname "$filter")/texttomarvik" 1 test test 1 "PageSize=$size page-left=$((left * 72 / 2540)) \
+    MarvikTextQuality=letter-quality MarvikTextPitch=$pitch" "$work/text.txt" > "$work/text.prn" 2>/dev/null
+  cmp "$(device_output)" "$work/text.prn" || fail "the application's text differs from texttomarvik's: $c"
+  "$preview" --no-png --compare-text "$work/text.txt" "$(device_output)" >/dev/null || fail "text printed wrong: $c"
+  echo "text on $size: $(stat -c %s "$(device_output)") bytes, as texttomarvik's"
+done
+
 # --- `submit` prints with the defaults, 180 x 180, Letter (PWG raster named: mkraster's byte order).
 page=$work/pages/180x180-612x792.ras
 "$app" submit -d m24 -o document-format=image/pwg-raster "$page" >/dev/null || fail "submit"
