@@ -14,7 +14,8 @@ namespace marvik::page {
 struct FormPlacement {
   // The page length in points with its fraction (a custom 100 mm form is
   // 283.46 points): cupsPageSize[1] when it agrees with the whole-point
-  // PageSize[1] to within a point, else PageSize[1].
+  // PageSize[1] to within a point; in a header that leaves it 0 (PWG
+  // raster), the job's form length when that agrees; else PageSize[1].
   double lengthPoints = 0;
   // Rows at HWResolution[1] above the raster's first row: the distance from
   // the top of the page to the top of the imaging box, when the raster is as
@@ -23,7 +24,8 @@ struct FormPlacement {
   int32_t rowsAbove = 0;
 };
 
-// `header` is one that CheckPageHeader accepted.
-FormPlacement PlaceOnForm(const cups_page_header2_t& header);
+// `header` is one that CheckPageHeader accepted; `jobFormLength` is
+// PrintOptions::formLength.
+FormPlacement PlaceOnForm(const cups_page_header2_t& header, double jobFormLength = 0);
 
 }  // namespace marvik::page

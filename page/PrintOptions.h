@@ -15,6 +15,11 @@ struct PrintOptions {
   // adjacent columns.
   bool noAdjacentDots = false;
   Direction direction = Direction::kPrinterDefault;
+  // The job's form length in points with its fraction, where the front end
+  // knows it from the job's media (IPP's, in hundredths of a millimetre); 0
+  // where it does not. PWG raster keeps whole points only (PageSize): a
+  // custom 100 mm form, 283.46 points, would fall 0.46 short each form.
+  double formLength = 0;
 };
 
 // One choice of an option: its keyword in the PPD and over IPP, what a user

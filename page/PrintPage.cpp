@@ -12,7 +12,7 @@ PageResult PrintPage(const cups_page_header2_t& h, const HeaderVerdict& verdict,
                      PrinterOutput& out, const PrintOptions& options, int64_t pageNumber) {
   DotMatrixPrinter printer(PIN_TYPE_24, static_cast<int32_t>(h.HWResolution[0]),
                            static_cast<int32_t>(h.HWResolution[1]));
-  const FormPlacement form = PlaceOnForm(h);
+  const FormPlacement form = PlaceOnForm(h, options.formLength);
   printer.SetFormLength(form.lengthPoints, pageNumber);
   printer.SetRowsAbove(form.rowsAbove);
   ApplyPrintOptions(options, printer);

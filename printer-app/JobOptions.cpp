@@ -24,8 +24,16 @@ bool VendorChoices::Choose(const char* name, const std::function<bool(const char
   return keyword != nullptr && choose(keyword);
 }
 
+double Points(int hundredthsOfMm) {
+  return hundredthsOfMm * 72.0 / 2540.0;
+}
+
 page::PrintOptions JobPrintOptions(pappl_job_t* job) {
   page::PrintOptions choices;
+  if (pappl_pr_options_t* options = papplJobCreatePrintOptions(job, 0, false)) {
+    choices.formLength = Points(options->media.size_length);
+    papplJobDeletePrintOptions(options);
+  }
   const VendorChoices vendor(job);
   for (const page::PrintOption& option : page::kPrintOptions) {
     vendor.Choose(option.ippName, [&](const char* keyword) {

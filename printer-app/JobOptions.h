@@ -32,6 +32,10 @@ class VendorChoices {
   std::unique_ptr<ipp_t, IppDeleter> defaults_;
 };
 
+// The printer options, and the job's form length from its media.
 page::PrintOptions JobPrintOptions(pappl_job_t* job);
+
+// PAPPL's lengths, hundredths of a millimetre, in points.
+double Points(int hundredthsOfMm);
 
 }  // namespace marvik::app

@@ -6,11 +6,6 @@ namespace marvik::app {
 
 namespace {
 
-// PAPPL's lengths are in hundredths of a millimetre, the text library's in points.
-double Points(int hundredthsOfMm) {
-  return hundredthsOfMm * 72.0 / 2540.0;
-}
-
 // The margin `name` of the job's own media-col, in points, if it names one.
 void JobMargin(ipp_t* mediaCol, const char* name, double& points) {
   ipp_attribute_t* margin = mediaCol != nullptr ? ippFindAttribute(mediaCol, name, IPP_TAG_INTEGER) : nullptr;

@@ -163,6 +163,20 @@ for c in "21590 27940 635 10-cpi Letter" "21000 10000 2540 12-cpi Custom.210x100
   "$preview" --no-png --compare-text "$work/text.txt" "$(device_output)" >/dev/null || fail "text printed wrong: $c"
   echo "text on $size: $(stat -c %s "$(device_output)") bytes, as texttomarvik's"
 done
+# 100 forms of a named continuous size (93.14 mm for 3 2/3 in) and of a custom one move the paper exactly
+# 100 form lengths; pages of another size than the job's media, their own.
+for c in "612x264 oe_form-3-2-3_8.5x3.667in 366.67" "595x283 21000x10000 393.70" "612x792 21000x10000 1100.00"; do
+  read -r size media inches <<< "$c"
+  "$mkraster" -v 4 -n 100 -s "$size" -p stripes -o "$work/forms.pwg" || fail "mkraster $size"
+  if [[ $media == *_* ]]; then
+    print_job m24 "$work/forms.pwg" 180dpi "$media" printer-default one-pass
+  else
+    print_media "$work/forms.pwg" image/pwg-raster "${media%x*}" "${media#*x}" 635 10-cpi
+  fi
+  report=$("$preview" --no-png "$(device_output)") && last=${report##*$'\n'}
+  [[ $last == "100 page(s) from "*", $inches in of paper)" ]] || fail "100 forms of $media: $last"
+  echo "100 forms of $media: $(grep -om1 'page length [^)]*)' <<< "$report"), $last"
+done
 
 # --- `submit` prints with the defaults, 180 x 180, Letter (PWG raster named: mkraster's byte order).
 page=$work/pages/180x180-612x792.ras
