@@ -28,6 +28,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "private-cupsd: $*" >&2; [[ -f $work/log/error_log ]] && tail -n 40 "$work/log/error_log" >&2; exit 1; }
 
+# A PPD left by an earlier run in WORK would pass for the new queue's.
+rm -rf "$work/root/ppd"
 mkdir -p "$work"/{root/ppd,spool/tmp,tmp,cache,state,log,serverbin/filter,serverbin/backend}
 chmod 0755 "$work" "$work"/*
 serverbin=$(cups-config --serverbin)
