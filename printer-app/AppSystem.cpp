@@ -163,12 +163,10 @@ bool Save(pappl_system_t* system, void*) {
   return SaveState(system, g_statePath);
 }
 
-void OnPrinterCreated(pappl_printer_t* printer, void*) {
+// Printers created, and those loaded from the state.
+void SetUpPrinter(pappl_printer_t* printer, void*) {
   papplPrinterSetMaxActiveJobs(printer, kMaxActiveJobs);
-}
-
-void SetMaxActiveJobs(pappl_printer_t* printer, void*) {
-  papplPrinterSetMaxActiveJobs(printer, kMaxActiveJobs);
+  SetRibbonSupply(printer);
 }
 
 }  // namespace
@@ -247,7 +245,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
   if (!settings.authService.empty())
     RequireAdminAuthentication(system, settings.authService, settings.adminGroup);
   papplSystemSetFooterHTML(system, kFooter);
-  papplSystemSetPrinterDrivers(system, kDriverCount, kDrivers, AutoAddDriver, OnPrinterCreated,
+  papplSystemSetPrinterDrivers(system, kDriverCount, kDrivers, AutoAddDriver, SetUpPrinter,
                                SetUpCheckedDriver, nullptr);
   if (!AvahiRunning()) {
     papplLog(system, PAPPL_LOGLEVEL_WARN,
@@ -262,7 +260,7 @@ pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void*) {
   RegisterDriverFormats(system);
   RegisterTextFormat(system);
   LockWebAdministration(system, network && settings.authService.empty());
-  papplSystemIteratePrinters(system, SetMaxActiveJobs, nullptr);
+  papplSystemIteratePrinters(system, SetUpPrinter, nullptr);
   papplSystemSetSaveCallback(system, Save, nullptr);
   static bool socketSecured = false;
   papplSystemAddTimerCallback(system, std::time(nullptr), kWakeSeconds, Tick, &socketSecured);

@@ -232,20 +232,6 @@ void Identify(pappl_printer_t* printer, pappl_identify_actions_t, const char*) {
   papplPrinterCloseDevice(printer);
 }
 
-// The ink ribbon is the one supply; the printer cannot tell how worn it is.
-// IPP's level for that is -2 (unknown); PAPPL's Supplies page draws every
-// level as a bar, so the name says it.
-bool ReportStatus(pappl_printer_t* printer) {
-  pappl_supply_t ribbon{};
-  ribbon.color = PAPPL_SUPPLY_COLOR_BLACK;
-  std::snprintf(ribbon.description, sizeof ribbon.description, "Ink ribbon (level unknown)");
-  ribbon.is_consumed = true;
-  ribbon.level = -2;
-  ribbon.type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
-  papplPrinterSetSupplies(printer, 1, &ribbon);
-  return true;
-}
-
 void SetReadyMedia(pappl_pr_driver_data_t* data) {
   pappl_media_col_t& media = data->media_ready[0];
   const pwg_media_t* pwg = pwgMediaForPWG(kMedia[0]);
@@ -260,6 +246,21 @@ void SetReadyMedia(pappl_pr_driver_data_t* data) {
 }
 
 }  // namespace
+
+// The ink ribbon is the one supply; the printer cannot tell how worn it is.
+// IPP's level for that is -2 (unknown); PAPPL's Supplies page draws every
+// level as a bar, so the name says it. Set once: a status callback would
+// set it again on every Get-Printer-Attributes, taking the printer's write
+// lock inside a request that reads it.
+void SetRibbonSupply(pappl_printer_t* printer) {
+  pappl_supply_t ribbon{};
+  ribbon.color = PAPPL_SUPPLY_COLOR_BLACK;
+  std::snprintf(ribbon.description, sizeof ribbon.description, "Ink ribbon (level unknown)");
+  ribbon.is_consumed = true;
+  ribbon.level = -2;
+  ribbon.type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
+  papplPrinterSetSupplies(printer, 1, &ribbon);
+}
 
 bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attrs, void*) {
@@ -280,7 +281,6 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, co
   data->rendpage_cb = EndPage;
   data->rendjob_cb = EndJob;
   data->identify_cb = Identify;
-  data->status_cb = ReportStatus;
   data->testpage_cb = WriteTestPage;
   data->has_supplies = true;
   data->identify_supported = PAPPL_IDENTIFY_ACTIONS_SOUND;

@@ -16,6 +16,10 @@ extern const int kDriverCount;
 bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char* deviceId,
                  pappl_pr_driver_data_t* data, ipp_t** attrs, void* context);
 
+// Gives a printer of these drivers its one supply, the ink ribbon: once,
+// when the printer is created or loaded.
+void SetRibbonSupply(pappl_printer_t* printer);
+
 // Picks the driver for a discovered device by its IEEE-1284 device ID: our
 // own printers get the 24-pin driver. Other ESC/P printers are added by hand
 // (`add -d marvik_24pin`): their IDs do not tell a 24-pin head from an inkjet.
