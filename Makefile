@@ -12,7 +12,7 @@ FUZZ_SECONDS ?= 60
 # Exactly what the build, the tests and the demo need from Debian.
 PACKAGES := g++ make cmake ninja-build pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            libcups2-dev libcupsimage2-dev libpng-dev \
+            libcups2-dev libcupsimage2-dev libpng-dev libjpeg-dev \
             cups cups-client cups-filters cups-ppdc ghostscript poppler-utils \
             libpappl-dev libpam0g-dev cups-ipp-utils python3 iproute2 unifont \
             clang-format time
@@ -20,7 +20,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 # The Debian packaging tools and debian/control's Build-Depends (which
 # dpkg-buildpackage checks); no GoogleTest or Google Benchmark.
 DEB_PACKAGES := dpkg-dev debhelper fakeroot lintian g++ cmake ninja-build pkg-config \
-                libcups2-dev libcupsimage2-dev libpng-dev cups-ppdc libpappl-dev libpam0g-dev
+                libcups2-dev libcupsimage2-dev libpng-dev libjpeg-dev cups-ppdc libpappl-dev libpam0g-dev
 # What printing through the installed package needs besides the package.
 DEB_TEST_PACKAGES := cups cups-client ghostscript
 DEB_WORK ?= $(BUILD)-deb

@@ -26,7 +26,7 @@ void RgbToGray(unsigned char* pixels, std::uint32_t bytesPerLine, std::uint32_t 
     // is read first: the row is never read where it was already written.
     for (std::uint32_t x = 0; x < width; ++x) {
       const unsigned char* rgb = row + 3 * static_cast<std::uint64_t>(x);
-      row[x] = static_cast<unsigned char>((299u * rgb[0] + 587u * rgb[1] + 114u * rgb[2] + 500u) / 1000u);
+      row[x] = Luma(rgb[0], rgb[1], rgb[2]);
     }
   }
 }

@@ -36,6 +36,10 @@ class RasterInput {
   // read in full while the count still grew was cut off by the end.
   std::uint64_t BytesRead() const { return bytesRead_; }
 
+  // Whether libcups was handed `read` by a RasterInput: how a hook on
+  // libcups's raster functions tells this class's readers from others.
+  static bool IsOwnReadFunction(cups_raster_iocb_t read) { return read == &RasterInput::Read; }
+
  private:
   static ssize_t Read(void* self, unsigned char* buffer, std::size_t size);
   static ssize_t ReadDescriptor(void* fd, unsigned char* buffer, std::size_t size);

@@ -1,5 +1,7 @@
 #include "printer-app/DriverFormats.h"
 
+#include "printer-app/ImageDecoder.h"
+#include "printer-app/ImageDocument.h"
 #include "printer-app/TextDocument.h"
 
 namespace marvik::app {
@@ -10,7 +12,10 @@ const char* DetectFormat(const unsigned char* header, size_t size, void*) {
 
 void RegisterDriverFormats(pappl_system_t* system) {
   papplSystemSetMIMECallback(system, DetectFormat, nullptr);
-  papplSystemSetMaxImageSize(system, kMaxImageBytes, kMaxImagePixels, kMaxImagePixels);
+  RegisterImageFilters(system);
+  // PAPPL's own image conversion is not reached; were it, with the same limits.
+  papplSystemSetMaxImageSize(system, kMaxImageBytes, static_cast<int>(kMaxImagePixels),
+                             static_cast<int>(kMaxImagePixels));
 }
 
 }  // namespace marvik::app

@@ -7,19 +7,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string>
 
-#include "page/PageHeaderCheck.h"
 #include "page/PrintOptions.h"
-#include "page/PrintPage.h"
-#include "page/PrinterOutput.h"
 #include "page/Resolutions.h"
 #include "printer-app/DriverFormats.h"
-#include "printer-app/JobOptions.h"
+#include "printer-app/RasterDocument.h"
 #include "printer-app/RasterTakeover.h"
 #include "printer-app/TestPage.h"
 #include "printer-app/TextAttributes.h"
@@ -97,102 +91,37 @@ struct OpenFile {
   }
 };
 
-struct FreeDeleter {
-  void operator()(unsigned char* p) const { std::free(p); }
-};
-
-// One job's page in hand: the header PAPPL rasterises to and its bitmap.
-struct PageInHand {
-  bool takenOver = false;  // a PWG or Apple raster job the page library printed
-  bool ok = true;
-  cups_page_header2_t header{};
-  page::HeaderVerdict verdict;
-  std::unique_ptr<unsigned char, FreeDeleter> pixels;
-};
-
-PageInHand* PageOf(pappl_job_t* job) {
-  return static_cast<PageInHand*>(papplJobGetData(job));
-}
+// The raster callbacks see only the placeholder page of a PWG or Apple
+// raster job, which the page library prints whole when the job starts
+// (RasterTakeover.h); JPEG and PNG jobs never reach them (ImageDocument.h).
+// How the job went is its data, for the end-job callback.
+char g_jobSucceeded, g_jobFailed;
 
 bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
-  auto* page = new (std::nothrow) PageInHand;
-  if (page == nullptr) {
-    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Not enough memory to start the job");
+  bool ok = true;
+  if (!TakeOverRasterJob(job, device, ok)) {
+    ReportJobError(job, "The document was not read by the page library; it is not printed");
     return false;
   }
-  papplJobSetData(job, page);
-  page->takenOver = TakeOverRasterJob(job, device, page->ok);
+  papplJobSetData(job, ok ? &g_jobSucceeded : &g_jobFailed);
   return true;
 }
 
-bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned pageNo) {
-  PageInHand* page = PageOf(job);
-  if (page == nullptr) return false;
-  if (page->takenOver) return true;
-  page->header = options->header;
-  page->verdict = page::CheckPageHeader(page->header);
-  if (!page->verdict.ok) {
-    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %u refused: %s", pageNo, page->verdict.problem.c_str());
-    return false;
-  }
-  // Lines PAPPL does not deliver stay white.
-  page->pixels.reset(static_cast<unsigned char*>(std::calloc(page->verdict.pageBytes, 1)));
-  if (!page->pixels) {
-    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Not enough memory for page %u (%u bytes)", pageNo,
-                page->verdict.pageBytes);
-    return false;
-  }
+bool StartPage(pappl_job_t*, pappl_pr_options_t*, pappl_device_t*, unsigned) {
   return true;
 }
 
-bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y,
-               const unsigned char* line) {
-  PageInHand* page = PageOf(job);
-  if (page != nullptr && page->takenOver) return true;
-  if (page == nullptr || !page->pixels || y >= page->header.cupsHeight) return false;
-  std::memcpy(page->pixels.get() + static_cast<std::size_t>(y) * page->header.cupsBytesPerLine, line,
-              page->header.cupsBytesPerLine);
+bool WriteLine(pappl_job_t*, pappl_pr_options_t*, pappl_device_t*, unsigned, const unsigned char*) {
   return true;
 }
 
-ssize_t WriteToDevice(void* device, const void* data, std::size_t size) {
-  return papplDeviceWrite(static_cast<pappl_device_t*>(device), data, size);
-}
-
-// Sends the page through the page library: the same printer model, options
-// and frame as the CUPS filter for the same page.
-bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device, unsigned pageNo) {
-  PageInHand* page = PageOf(job);
-  if (page != nullptr && page->takenOver) {
-    papplJobSetImpressionsCompleted(job, -1);  // PAPPL counts the placeholder as printed
-    return true;
-  }
-  if (page == nullptr || !page->pixels) return false;
-  page::PrinterOutput out(WriteToDevice, device);
-  const page::PageResult result =
-      page::PrintPage(page->header, page->verdict, page->pixels.get(), out, JobPrintOptions(job));
-  const bool sent = result == page::PageResult::kWritten && out.Flush();
-  page->pixels.reset();
-  if (result == page::PageResult::kNotEncoded) {
-    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %u could not be encoded for the printer", pageNo);
-    return false;
-  }
-  if (!sent) {
-    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Could not send page %u to the printer", pageNo);
-    return false;
-  }
-  papplDeviceFlush(device);
-  const cups_page_header2_t& h = page->header;
-  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "Page %u: %ux%u dpi, %u x %u dots, %lu bytes to the printer", pageNo,
-              h.HWResolution[0], h.HWResolution[1], h.cupsWidth, h.cupsHeight,
-              static_cast<unsigned long>(out.BytesWritten()));
+bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned) {
+  papplJobSetImpressionsCompleted(job, -1);  // PAPPL counts the placeholder as printed
   return true;
 }
 
 bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  PageInHand* page = PageOf(job);
-  const bool ok = page == nullptr || page->ok;
-  delete page;
+  const bool ok = papplJobGetData(job) == &g_jobSucceeded;
   papplJobSetData(job, nullptr);
   return ok;
 }

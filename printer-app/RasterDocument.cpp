@@ -26,10 +26,7 @@ class JobEvents : public page::PageEvents {
                 h.HWResolution[0], h.HWResolution[1], h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
   }
   void PageWritten(int, const cups_page_header2_t&) override { papplJobSetImpressionsCompleted(job_, 1); }
-  void Error(const std::string& message) override {
-    papplLogJob(job_, PAPPL_LOGLEVEL_ERROR, "%s", message.c_str());
-    papplJobSetMessage(job_, "%s", message.c_str());
-  }
+  void Error(const std::string& message) override { ReportJobError(job_, message); }
   bool Canceled() override { return papplJobIsCanceled(job_); }
 
  private:
@@ -44,11 +41,16 @@ struct OpenFile {
   }
 };
 
+}  // namespace
+
+void ReportJobError(pappl_job_t* job, const std::string& message) {
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", message.c_str());
+  papplJobSetMessage(job, "%s", message.c_str());
+}
+
 ssize_t WriteToDevice(void* device, const void* data, std::size_t size) {
   return papplDeviceWrite(static_cast<pappl_device_t*>(device), data, size);
 }
-
-}  // namespace
 
 bool PrintRaster(pappl_job_t* job, pappl_device_t* device, page::RasterInput& input) {
   JobEvents events(job);

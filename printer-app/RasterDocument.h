@@ -7,6 +7,8 @@
 
 #include <pappl/pappl.h>
 
+#include <string>
+
 #include "page/RasterInput.h"
 
 namespace marvik::app {
@@ -16,5 +18,11 @@ bool PrintRaster(pappl_job_t* job, pappl_device_t* device, page::RasterInput& in
 
 // Prints the raster document at `path` `copies` times.
 bool PrintRasterFile(pappl_job_t* job, pappl_device_t* device, const char* path, int copies);
+
+// Why `job` failed: an error in the log and the job's state message.
+void ReportJobError(pappl_job_t* job, const std::string& message);
+
+// A page::PrinterOutput write function for a pappl_device_t.
+ssize_t WriteToDevice(void* device, const void* data, std::size_t size);
 
 }  // namespace marvik::app

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <thread>
 #include <vector>
 
 #include "page/RasterInput.h"
@@ -18,21 +20,22 @@ namespace marvik::app {
 namespace {
 
 // A stream PAPPL opened: PAPPL's read callback, and the page library's
-// reader on top of it.
+// reader on top of it. PAPPL holds the stream's address as its
+// cups_raster_t (it passes it on to the functions below and nowhere else);
+// the page library reads through its own.
 struct Stream {
   cups_raster_iocb_t read;
   void* context;
   std::vector<unsigned char> start;  // bytes read before a copy file was opened
   int copyFd = -1;                   // the document kept for more copies
   bool copyFailed = false;
+  // PAPPL reads the first header and starts the job on one thread: the
+  // placeholder shown there is that job's stream until it claims it.
+  std::thread::id placeholderThread;
   bool placeholderShown = false;
+  bool claimed = false;
   std::unique_ptr<page::RasterInput> input;
 };
-
-// The stream whose placeholder PAPPL got on this thread, until it is printed.
-thread_local Stream* t_stream = nullptr;
-// Set while the page library itself calls into libcups.
-thread_local int t_inside = 0;
 
 std::mutex g_mutex;
 std::map<cups_raster_t*, std::unique_ptr<Stream>>& Streams() {
@@ -40,10 +43,42 @@ std::map<cups_raster_t*, std::unique_ptr<Stream>>& Streams() {
   return *streams;
 }
 
-Stream* Find(cups_raster_t* raster) {
+cups_raster_t* HandleOf(Stream* stream) {
+  return reinterpret_cast<cups_raster_t*>(stream);
+}
+
+Stream* Find(cups_raster_t* handle) {
   const std::lock_guard<std::mutex> lock(g_mutex);
-  const auto it = Streams().find(raster);
+  const auto it = Streams().find(handle);
   return it == Streams().end() ? nullptr : it->second.get();
+}
+
+// What PAPPL reads as the stream's page header: the placeholder, once, then
+// the end.
+enum class HeaderRead { kNotOurs, kPlaceholder, kEnd };
+HeaderRead ReadPlaceholder(cups_raster_t* handle) {
+  const std::lock_guard<std::mutex> lock(g_mutex);
+  const auto it = Streams().find(handle);
+  if (it == Streams().end()) return HeaderRead::kNotOurs;
+  Stream& stream = *it->second;
+  if (stream.placeholderShown) return HeaderRead::kEnd;  // the page library has read the stream
+  stream.placeholderShown = true;
+  stream.placeholderThread = std::this_thread::get_id();
+  return HeaderRead::kPlaceholder;
+}
+
+// The stream whose placeholder PAPPL got on this thread, not yet printed.
+Stream* ClaimPlaceholder() {
+  const std::lock_guard<std::mutex> lock(g_mutex);
+  for (auto& entry : Streams()) {
+    Stream& stream = *entry.second;
+    if (stream.placeholderShown && !stream.claimed &&
+        stream.placeholderThread == std::this_thread::get_id()) {
+      stream.claimed = true;
+      return &stream;
+    }
+  }
+  return nullptr;
 }
 
 template <typename Function>
@@ -91,7 +126,7 @@ bool PrintStream(Stream& stream, pappl_job_t* job, pappl_device_t* device) {
   stream.copyFd = -1;
   if (copies > 1 && ok && !papplJobIsCanceled(job)) {
     if (stream.copyFailed) {
-      papplJobSetMessage(job, "Could not keep the document for its other copies");
+      ReportJobError(job, "Could not keep the document for its other copies");
       ok = false;
     } else {
       ok = PrintRasterFile(job, device, path, copies - 1);
@@ -104,12 +139,9 @@ bool PrintStream(Stream& stream, pappl_job_t* job, pappl_device_t* device) {
 }  // namespace
 
 bool TakeOverRasterJob(pappl_job_t* job, pappl_device_t* device, bool& ok) {
-  Stream* stream = t_stream;
+  Stream* stream = ClaimPlaceholder();
   if (stream == nullptr) return false;
-  t_stream = nullptr;
-  ++t_inside;
   ok = PrintStream(*stream, job, device);
-  --t_inside;
   return true;
 }
 
@@ -118,44 +150,46 @@ bool TakeOverRasterJob(pappl_job_t* job, pappl_device_t* device, bool& ok) {
 using marvik::app::Find;
 using marvik::app::Real;
 using marvik::app::Stream;
-using marvik::app::t_inside;
-using marvik::app::t_stream;
 
-// libcups's raster reader, as PAPPL and the page library see it.
+// libcups's raster reader, as PAPPL sees it. The page library's own readers
+// (RasterInput) pass straight through.
 extern "C" {
 
 cups_raster_t* cupsRasterOpenIO(cups_raster_iocb_t iocb, void* ctx, cups_mode_t mode) {
   static const auto real =
       Real<cups_raster_t* (*)(cups_raster_iocb_t, void*, cups_mode_t)>("cupsRasterOpenIO");
-  if (t_inside > 0 || mode != CUPS_RASTER_READ) return real(iocb, ctx, mode);
-  auto stream = std::make_unique<Stream>();
+  if (mode != CUPS_RASTER_READ || marvik::page::RasterInput::IsOwnReadFunction(iocb))
+    return real(iocb, ctx, mode);
+  std::unique_ptr<Stream> stream(new (std::nothrow) Stream);
+  if (!stream) return nullptr;
   stream->read = iocb;
   stream->context = ctx;
-  ++t_inside;
-  stream->input = std::make_unique<marvik::page::RasterInput>(marvik::app::ReadStream, stream.get());
-  --t_inside;
-  cups_raster_t* raster = stream->input->get();
-  if (raster == nullptr) return nullptr;  // not raster data: PAPPL says so
+  stream->input.reset(new (std::nothrow) marvik::page::RasterInput(marvik::app::ReadStream, stream.get()));
+  if (!stream->input || stream->input->get() == nullptr) return nullptr;  // not raster data: PAPPL says so
+  cups_raster_t* handle = marvik::app::HandleOf(stream.get());
   const std::lock_guard<std::mutex> lock(marvik::app::g_mutex);
-  marvik::app::Streams()[raster] = std::move(stream);
-  return raster;
+  marvik::app::Streams()[handle] = std::move(stream);
+  return handle;
 }
 
 unsigned cupsRasterReadHeader2(cups_raster_t* r, cups_page_header2_t* h) {
   static const auto real = Real<unsigned (*)(cups_raster_t*, cups_page_header2_t*)>("cupsRasterReadHeader2");
-  Stream* stream = t_inside > 0 ? nullptr : Find(r);
-  if (stream == nullptr) return real(r, h);
-  if (stream->placeholderShown) return 0;  // the page library has read the stream
-  stream->placeholderShown = true;
-  marvik::app::Placeholder(*h);
-  t_stream = stream;
-  return 1;
+  switch (marvik::app::ReadPlaceholder(r)) {
+    case marvik::app::HeaderRead::kNotOurs:
+      return real(r, h);
+    case marvik::app::HeaderRead::kPlaceholder:
+      marvik::app::Placeholder(*h);
+      return 1;
+    case marvik::app::HeaderRead::kEnd:
+      break;
+  }
+  return 0;
 }
 
 unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p, unsigned len) {
   static const auto real =
       Real<unsigned (*)(cups_raster_t*, unsigned char*, unsigned)>("cupsRasterReadPixels");
-  if (t_inside > 0 || Find(r) == nullptr) return real(r, p, len);
+  if (Find(r) == nullptr) return real(r, p, len);
   std::memset(p, 0, len);  // the placeholder's white line
   return len;
 }
@@ -163,7 +197,7 @@ unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p, unsigned len) 
 void cupsRasterClose(cups_raster_t* r) {
   static const auto real = Real<void (*)(cups_raster_t*)>("cupsRasterClose");
   std::unique_ptr<Stream> stream;
-  if (t_inside == 0) {
+  {
     const std::lock_guard<std::mutex> lock(marvik::app::g_mutex);
     const auto it = marvik::app::Streams().find(r);
     if (it != marvik::app::Streams().end()) {
@@ -171,11 +205,8 @@ void cupsRasterClose(cups_raster_t* r) {
       marvik::app::Streams().erase(it);
     }
   }
-  if (!stream) return real(r);
-  if (t_stream == stream.get()) t_stream = nullptr;
-  ++t_inside;
-  stream.reset();  // the page library's reader closes its libcups reader
-  --t_inside;
+  if (!stream) real(r);
+  // else the stream's end closes the page library's own reader
 }
 
 }  // extern "C"

@@ -55,6 +55,23 @@ for res in 180 360; do
     done
   done
 done
+"$mkraster" -v 4 -r 360 -n 100 -b 8 -c 18 -p checker -o slow.pwg  # 10 s to print
+# Images: 4 x 2 in of black at 100 ppi; cut short, garbage, too large, slow to decode.
+for type in png:pnggray jpg:jpeggray; do
+  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE="${type#*:}" -r100 -g400x200 -sOutputFile="wide.${type%:*}" -c '0 0 288 144 rectfill showpage'
+  head -c 400 "wide.${type%:*}" > "cut.${type%:*}"
+done
+python3 - <<'PY'
+import os, struct, zlib
+def png(w, h, data, depth=8, kind=0, interlace=0): return b"\x89PNG\r\n\x1a\n" + b"".join(struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d))
+    for t, d in ((b"IHDR", struct.pack(">IIBBBBB", w, h, depth, kind, 0, 0, interlace)), (b"IDAT", data), (b"IEND", b"")))
+open("garbage.png", "wb").write(png(640, 480, os.urandom(5000)))
+open("huge.png", "wb").write(png(20000, 20000, zlib.compress(bytes(20001))))
+# The limit's worth of 16-bit gray and alpha, interlaced: seconds to decode.
+rows = b"".join((b"\4" + bytes((16384 - x + dx - 1) // dx * 4)) * ((4096 - y + dy - 1) // dy)
+                for x, y, dx, dy in ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)))
+open("slow.png", "wb").write(png(16384, 4096, zlib.compress(rows, 9), 16, 4, 1))
+PY
 grep -o 'FILE pwg-raster-samples[^ ]*' ipp-everywhere.test | cut -c6- | sort -u | while read -r f; do
   [[ -f $f ]] || { mkdir -p "$(dirname "$f")" && touch "$f"; }
 done
@@ -70,36 +87,50 @@ echo "ipptool suites: $(grep -c '\[PASS\]' "$work/suites.log") passed, $(grep -c
 alive "during the suites"
 
 # --- Mismatched and hostile documents: each page at its own resolution and
-# size (the preview's page size in inches), or the job aborted with the reason.
+# size, an image placed as print-scaling says (the preview's page or black
+# area in inches), or the job ended with the reason, within seconds. JOB:
+# printer-resolution, media-col WIDTH x LENGTH, print-scaling; or a
+# Cancel-Job after that many seconds.
 cd "$work"
 sleep 1 && jobs=$(ls out | grep -c "^[0-9]")  # device connections so far
-while IFS='|' read -r doc format resolution expect; do
-  label=$doc
-  "$mkraster" -p black $doc -o doc.ras 2>/dev/null || :
+while IFS='|' read -r doc format job expect; do
+  if [[ $doc == @* ]]; then cp "docs/${doc#@}" doc.ras; else "$mkraster" -p black $doc -o doc.ras 2>/dev/null || :; fi
+  settings=(-d resolution=180dpi -d width=21590 -d length=27940 -d scaling=auto)
+  for setting in $job; do settings+=(-d "$setting"); done
+  [[ $job == *resolution=* ]] && settings+=(-d withres=1)
+  canceler="" limit=20
+  if [[ $job =~ cancel=([0-9.]+) ]]; then
+    limit=$(echo "${BASH_REMATCH[1]} + 1.5" | bc)  # a cancelled job stops at once
+    (sleep "${BASH_REMATCH[1]}"; ipptool -T 5 -d user=test "$uri" "$suites/cancel-current-job.test" >/dev/null) &
+    canceler=$!
+  fi
   start=$(date +%s.%N)
-  ipptool -tv -T 20 -d resolution="${resolution:-180dpi}" ${resolution:+-d withres=1} -d format="$format" -f doc.ras "$uri" "$here/print-wait.test" \
-    > job.log 2>&1 || :
-  end=$(sed -n 's/.*job-state-message (textWithoutLanguage) = //p' job.log | tail -n 1 | tr -d '\\')
+  ipptool -tv -T 20 "${settings[@]}" -d format="$format" -f doc.ras "$uri" "$here/print-wait.test" > job.log 2>&1 || :
+  [[ -z $canceler ]] || wait "$canceler" || :
+  end="$(sed -n 's/.*job-state (enum) = //p' job.log | tail -n 1): $(sed -n 's/.*job-state-message (textWithoutLanguage) = //p' job.log | tail -n 1 | tr -d '\\')"
   seconds=$(echo "$(date +%s.%N) - $start" | bc)
-  alive "after $label"
+  alive "after $doc"
   jobs=$((jobs + 1))  # every job opens the device
   for _ in $(seq 50); do [[ -f out/$jobs ]] && break; sleep 0.1; done
-  if grep -q "job-state (enum) = completed" job.log; then
+  if [[ $end == completed:* ]]; then
     end=$(escp-preview --no-png "out/$jobs" | grep -o '([0-9.]* in across, [0-9.]* in down' | tr '\n' ' ')
   fi
-  printf '%-38s %-16s %-10s -> %s (%.1f s)\n' "$label" "$format" "${resolution:--}" "$end" "$seconds"
+  printf '%-38s %-16s %-10s -> %s (%.1f s)\n' "$doc" "$format" "${job:--}" "$end" "$seconds"
   [[ $end == *"$expect"* ]] || { cat job.log; fail "expected: $expect"; }
+  (($(echo "$seconds < $limit" | bc))) || fail "$doc took $seconds s"
 done <<'ROWS'
 -v 4 -r 360 -b 8 -c 18|image/pwg-raster||8.50 in across, 0.00..11.00 in down
--v 4 -r 360 -b 8 -c 18 -s 288x432|image/pwg-raster|180dpi|4.00 in across, 0.00..6.00 in down
+-v 4 -r 360 -b 8 -c 18 -s 288x432|image/pwg-raster|resolution=180dpi|4.00 in across, 0.00..6.00 in down
+-v 4 -r 360 -s 288x432|image/pwg-raster|resolution=180dpi width=29700 length=42000|(0.00..4.00 in across, 0.00..6.00 in down
+-v 4 -r 180 -s 612x1008|image/pwg-raster|resolution=360dpi width=14800 length=21000|(0.00..8.50 in across, 0.00..14.00 in down
 -v 5 -r 360 -b 8 -c 18|image/urf||8.50 in across, 0.00..11.00 in down
--v 5 -r 180 -b 8 -c 19 -s 1071x792|image/urf|360dpi|14.87 in across, 0.00..11.00 in down
--v 4 -r 120x180 -b 8 -c 19|image/pwg-raster|360dpi|8.49 in across, 0.00..11.00 in down
--v 4 -r 360x180 -s 612x264|image/pwg-raster|120x180dpi|8.50 in across, 0.00..3.66 in down
+-v 5 -r 180 -b 8 -c 19 -s 1071x792|image/urf|resolution=360dpi|14.87 in across, 0.00..11.00 in down
+-v 4 -r 120x180 -b 8 -c 19|image/pwg-raster|resolution=360dpi|8.49 in across, 0.00..11.00 in down
+-v 4 -r 360x180 -s 612x264|image/pwg-raster|resolution=120x180dpi|8.50 in across, 0.00..3.66 in down
 -v 4 -S cupsInteger[0]=2147483647|image/pwg-raster||8.50 in across, 0.00..11.00 in down
 -v 4 -r 300 -b 8 -c 18|image/pwg-raster||HWResolution = [ 300 300 ] is not supported
 -v 4 -r 72 -b 8 -c 18|image/pwg-raster||HWResolution = [ 72 72 ] is not supported
--v 4 -r 720 -c 3|image/pwg-raster|360dpi|HWResolution = [ 720 720 ] is not supported
+-v 4 -r 720 -c 3|image/pwg-raster|resolution=360dpi|HWResolution = [ 720 720 ] is not supported
 -v 4 -b 8 -c 6|image/pwg-raster||cupsColorSpace = 6 is not supported
 -v 4 -b 16 -c 19|image/pwg-raster||cupsBitsPerColor = 16 is not supported
 -R -S cupsHeight=2147483647|image/pwg-raster||cupsHeight = 2147483647 exceeds
@@ -109,6 +140,17 @@ done <<'ROWS'
 -R -b 8 -c 18 -S cupsBitsPerPixel=16|image/pwg-raster||cupsBitsPerPixel = 16 does not match
 -v 4 -p checker -n 2 -T 5000|image/pwg-raster||ended inside page 2
 -v 4 -t 1000|image/pwg-raster||ended inside the header of page 1
+@wide.png|image/png|resolution=180dpi|(2.25..6.25 in across, 4.50..6.50 in down
+@wide.png|image/png|resolution=360dpi scaling=fit|(0.25..8.25 in across, 3.50..7.50 in down
+@wide.jpg|image/jpeg|resolution=120x180dpi scaling=fill|0.50..10.50 in down
+@wide.jpg|image/jpeg|resolution=360dpi width=14800 length=21000 scaling=none|(0.91..4.91 in across, 3.13..5.13 in down
+@cut.png|image/png||aborted: The PNG image is damaged or cut short
+@garbage.png|image/png||aborted: The PNG image is damaged or cut short
+@cut.jpg|image/jpeg||aborted: The JPEG image is damaged or cut short
+@huge.png|image/png||aborted: The image is 20000 x 20000 pixels
+@slow.png|image/png|cancel=1|canceled
+@slow.pwg|image/pwg-raster|cancel=0.2|canceled
+@slow.pwg|image/pwg-raster|resolution=360dpi cancel=2|canceled
 ROWS
 
 # --- A CUPS driverless queue: each print-quality and ColorModel, a value the
@@ -127,3 +169,4 @@ for options in "print-quality=3 -o ColorModel=RGB" "print-quality=4 -o ColorMode
   echo "CUPS -o $options: ${report%%, bbox*}"
 done
 alive "at the end"
+
