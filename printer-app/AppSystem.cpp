@@ -17,6 +17,7 @@
 #include "printer-app/DriverFormats.h"
 #include "printer-app/Marvik24Driver.h"
 #include "printer-app/StateFile.h"
+#include "printer-app/StopSignals.h"
 #include "printer-app/TextDocument.h"
 
 namespace marvik::app {
@@ -133,6 +134,7 @@ bool Tick(pappl_system_t* system, void* data) {
   ReportDeviceReachability(system);
   auto* socketSecured = static_cast<bool*>(data);
   if (!*socketSecured) {
+    WatchStopSignals();  // the first tick: PAPPL's main loop has set its handlers
     if (chmod(g_socketPath.c_str(), kSocketMode) == 0) {
       *socketSecured = true;
     } else {

@@ -2,8 +2,10 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -14,6 +16,7 @@
 
 #include "page/RasterInput.h"
 #include "printer-app/RasterDocument.h"
+#include "printer-app/StopSignals.h"
 
 namespace marvik::app {
 
@@ -35,7 +38,16 @@ struct Stream {
   bool placeholderShown = false;
   bool claimed = false;
   std::unique_ptr<page::RasterInput> input;
+  pappl_job_t* job = nullptr;  // once the page library prints the stream
+  // How long the client kept the job waiting while the server stops.
+  std::chrono::steady_clock::duration waitedAfterShutdown{};
+  bool stopped = false;
 };
+
+// How often a wait for the client's next bytes looks at the job, and how
+// long a stopping server waits, in all, for a document still arriving.
+constexpr int kPollMilliseconds = 250;
+constexpr std::chrono::seconds kShutdownWait{3};
 
 std::mutex g_mutex;
 std::map<cups_raster_t*, std::unique_ptr<Stream>>& Streams() {
@@ -86,9 +98,53 @@ Function Real(const char* name) {
   return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+// The client's connection when PAPPL streams the document from it (its
+// read function is then libcups's own on the connection), else null.
+http_t* ConnectionOf(const Stream& stream) {
+  return stream.read == reinterpret_cast<cups_raster_iocb_t>(&httpRead2)
+             ? static_cast<http_t*>(stream.context)
+             : nullptr;
+}
+
+bool Stopping(const Stream& stream) {
+  return ServerStopping(papplPrinterGetSystem(papplJobGetPrinter(stream.job)));
+}
+
+// Waits for the client's next bytes in short polls: false when the job
+// must read no more, cancelled or the server stopping while the client
+// keeps it waiting. A job that stops reading ends its client's upload too,
+// or PAPPL would read the rest of the document at the client's pace before
+// it ends the job.
+bool AwaitClient(Stream& stream) {
+  http_t* http = ConnectionOf(stream);
+  for (;;) {
+    if (papplJobIsCanceled(stream.job)) break;
+    if (stream.waitedAfterShutdown > kShutdownWait) {
+      ReportJobError(stream.job,
+                     "The server stopped while the document was still arriving; it is not printed");
+      break;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    // (Once the whole request is read, a read returns its end at once.)
+    const bool ready =
+        http == nullptr || httpGetState(http) != HTTP_STATE_POST_RECV || httpWait(http, kPollMilliseconds);
+    if (Stopping(stream)) stream.waitedAfterShutdown += std::chrono::steady_clock::now() - start;
+    if (ready) return true;
+  }
+  if (http != nullptr) shutdown(httpGetFd(http), SHUT_RD);
+  stream.stopped = true;
+  return false;
+}
+
 ssize_t ReadStream(void* self, unsigned char* buffer, std::size_t size) {
   auto* stream = static_cast<Stream*>(self);
+  // A client may send a page's lines as slowly as it likes, and the page
+  // library looks at the job only between lines.
+  if (stream->stopped || (stream->job != nullptr && !AwaitClient(*stream))) return -1;
+  const auto start = std::chrono::steady_clock::now();
   const ssize_t n = stream->read(stream->context, buffer, size);
+  if (stream->job != nullptr && Stopping(*stream))
+    stream->waitedAfterShutdown += std::chrono::steady_clock::now() - start;
   if (n > 0 && stream->copyFd >= 0) {
     stream->copyFailed |= write(stream->copyFd, buffer, static_cast<std::size_t>(n)) != n;
   } else if (n > 0 && !stream->input) {
@@ -121,6 +177,7 @@ bool PrintStream(Stream& stream, pappl_job_t* job, pappl_device_t* device) {
     stream.copyFailed = stream.copyFd < 0 || write(stream.copyFd, stream.start.data(), stream.start.size()) !=
                                                  static_cast<ssize_t>(stream.start.size());
   }
+  stream.job = job;
   bool ok = PrintRaster(job, device, *stream.input);
   if (stream.copyFd >= 0) close(stream.copyFd);
   stream.copyFd = -1;

@@ -170,3 +170,25 @@ for options in "print-quality=3 -o ColorModel=RGB" "print-quality=4 -o ColorMode
 done
 alive "at the end"
 
+# --- A raster document that arrives a few bytes a second: Cancel-Job, then
+# SIGTERM, stop it within seconds.
+trickle() {
+  python3 - "$uri" 2>/dev/null <<'PY' &
+import socket, struct, sys, time, urllib.parse
+uri = sys.argv[1]; u = urllib.parse.urlparse(uri)
+a = lambda t, n, v: bytes([t]) + struct.pack(">H", len(n)) + n.encode() + struct.pack(">H", len(v)) + v.encode()
+body = b"\2\0\0\2\0\0\0\1\1" + a(0x47, "attributes-charset", "utf-8") + a(0x48, "attributes-natural-language", "en") + \
+    a(0x45, "printer-uri", uri) + a(0x49, "document-format", "image/pwg-raster") + b"\3" + open("docs/slow.pwg", "rb").read()
+s = socket.create_connection((u.hostname, u.port))
+s.sendall(b"POST %s HTTP/1.1\r\nHost: %s\r\nContent-Type: application/ipp\r\nContent-Length: %d\r\n\r\n" % (u.path.encode(), u.netloc.encode(), len(body)))
+for i in range(0, len(body), 100): s.sendall(body[i:i + 100]); time.sleep(0.05)
+PY
+  sleep 2
+}
+trickle
+ipptool -T 5 -d user=test "$uri" "$suites/cancel-current-job.test" >/dev/null || fail "Cancel-Job"
+timeout 3 tail --pid=$! -f /dev/null || fail "a trickled job was not cancelled within 3 s"
+trickle
+kill -TERM "${pids##* }" && start=$(date +%s)
+timeout 10 tail --pid="${pids##* }" -f /dev/null || fail "SIGTERM did not stop the server within 10 s"
+echo "A trickled raster job: cancelled at once; SIGTERM stopped the server in $(($(date +%s) - start)) s"
