@@ -48,6 +48,8 @@ struct Stream {
 // long a stopping server waits, in all, for a document still arriving.
 constexpr int kPollMilliseconds = 250;
 constexpr std::chrono::seconds kShutdownWait{3};
+// How long the rest of a stopped job's upload is read and dropped.
+constexpr std::chrono::seconds kDropUploadTime{2};
 
 std::mutex g_mutex;
 std::map<cups_raster_t*, std::unique_ptr<Stream>>& Streams() {
@@ -110,11 +112,22 @@ bool Stopping(const Stream& stream) {
   return ServerStopping(papplPrinterGetSystem(papplJobGetPrinter(stream.job)));
 }
 
+// The rest of the upload of a job that reads no more, which PAPPL would
+// read at the client's pace before it ends the job: read and dropped while
+// it comes promptly (a client whose upload is cut short may send the job
+// again), then the connection's reading side is shut (PAPPL still answers).
+void DropUpload(http_t* http) {
+  const auto deadline = std::chrono::steady_clock::now() + kDropUploadTime;
+  char buffer[65536];
+  while (httpGetState(http) == HTTP_STATE_POST_RECV && std::chrono::steady_clock::now() < deadline) {
+    if (httpWait(http, kPollMilliseconds) && httpRead2(http, buffer, sizeof buffer) <= 0) return;
+  }
+  if (httpGetState(http) == HTTP_STATE_POST_RECV) shutdown(httpGetFd(http), SHUT_RD);
+}
+
 // Waits for the client's next bytes in short polls: false when the job
 // must read no more, cancelled or the server stopping while the client
-// keeps it waiting. A job that stops reading ends its client's upload too,
-// or PAPPL would read the rest of the document at the client's pace before
-// it ends the job.
+// keeps it waiting.
 bool AwaitClient(Stream& stream) {
   http_t* http = ConnectionOf(stream);
   for (;;) {
@@ -131,7 +144,7 @@ bool AwaitClient(Stream& stream) {
     if (Stopping(stream)) stream.waitedAfterShutdown += std::chrono::steady_clock::now() - start;
     if (ready) return true;
   }
-  if (http != nullptr) shutdown(httpGetFd(http), SHUT_RD);
+  if (http != nullptr) DropUpload(http);
   stream.stopped = true;
   return false;
 }
