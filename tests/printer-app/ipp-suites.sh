@@ -59,7 +59,7 @@ done
 # Images: 4 x 2 in of black at 100 ppi; cut short, garbage, too many pixels, slow to decode.
 for type in png:pnggray jpg:jpeggray; do
   gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE="${type#*:}" -r100 -g400x200 -sOutputFile="wide.${type%:*}" -c '0 0 288 144 rectfill showpage'
-  head -c 400 "wide.${type%:*}" > "cut.${type%:*}"
+  head -c "$(($(stat -c %s "wide.${type%:*}") - 200))" "wide.${type%:*}" > "cut.${type%:*}"  # inside the image data
 done
 python3 - <<'PY'
 import os, struct, zlib
