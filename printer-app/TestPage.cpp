@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "printer-app/JobOptions.h"
 #include "printer/DotMatrixPrinter.h"
 
 namespace marvik::app {
@@ -62,7 +63,7 @@ std::vector<unsigned char> TestPageBytes(int lengthPoints) {
 const char* WriteTestPage(pappl_printer_t* printer, char* buffer, size_t size) {
   pappl_pr_driver_data_t data;
   papplPrinterGetDriverData(printer, &data);
-  const int length = data.media_default.size_length * 72 / 2540;  // hundredths of a millimetre
+  const int length = static_cast<int>(Points(data.media_default.size_length));
   const std::vector<unsigned char> page = TestPageBytes(length);
   const int fd = papplPrinterOpenFile(printer, buffer, size, nullptr, "testpage", "prn", "w");
   if (fd < 0) return nullptr;
